@@ -1,0 +1,102 @@
+#pragma once
+
+#include "app/file_request.h"
+#include "app/message_log.h"
+#include "app/tool_settings.h"
+
+#include <ctime>
+#include <string>
+
+namespace tsl {
+
+class DataTree;
+class DataNode;
+
+// Identifiers of the window's controls; commands name the controls they
+// enable, disable or fill by these.
+enum class ControlId : int {
+    Close = 1,
+    FillDatabase = 1001,
+    Log = 1003,
+    IntervalList = 1008,
+    TemplateFileName = 1009,
+    ReadLabelTemplate = 1010,
+    DataFileName = 1011,
+    ReadCsvData = 1012,
+    SaveToXml = 1013,
+    SaveToCsv = 1015,
+    ClearCsvData = 1016,
+    Delimiter = 1017,
+    BracketStart = 1018,
+    BracketEnd = 1019,
+    BracketEnable = 1020,
+    ConvertUnits = 1021,
+    ConversionList = 1022,
+    FillBlanks = 1023,
+    ConversionColumn = 1024,
+    WriteDateFrom = 1027,
+    DateFormatList = 1032,
+    TimeDelimiter = 1033,
+    WriteStartDate = 1034,
+    ReductionList = 1035,
+    SetOutputTemplate = 1036,
+    SplitList = 1037,
+    LineLabel = 1038,
+    FillValue = 1039,
+    PreviewData = 1040,
+};
+
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class FileDialogMode { Open, Save };
+
+// State the window keeps for the reader between and during reads.
+struct ReadingState {
+    int readInProgress = 0;
+    int stopRequested = 0;
+    // Column labels of the file being read (the date parser may lower it).
+    int labelCount = 0;
+    // The "template" node found or made by the last read.
+    DataNode* templateNode = nullptr;
+    int leadingLabelsTrimmed = 0;
+    char zoneLetter = 'Z';
+};
+
+// What a command needs of the window it runs in. The Qt window implements it
+// with widgets; the batch front end and the tests implement it headlessly.
+class CommandContext {
+public:
+    virtual ~CommandContext() = default;
+
+    // The settings as the controls show them now.
+    virtual ToolSettings settings() const = 0;
+    // The few settings commands change on their own.
+    virtual void setTimeDelimiter(bool checked) = 0;
+    virtual void setWriteStartDate(std::time_t localTime) = 0;
+    virtual void setConversionColumn(const std::string& text) = 0;
+
+    virtual MessageLog& log() = 0;
+    virtual DataTree& tree() = 0;
+    virtual ReadingState& reading() = 0;
+
+    // The shared file request, and the open or save dialog it drives. Returns
+    // true when a name was chosen; the answer is stored in the request.
+    virtual FileRequest& fileRequest() = 0;
+    virtual bool runFileDialog(FileDialogMode mode) = 0;
+
+    virtual MessageAnswer messageBox(const std::string& text, const std::string& caption,
+                                     MessageButtons buttons) = 0;
+
+    // Lets the window handle what is waiting (clicks, drops, repaints) in the
+    // middle of a long command. False when something went wrong doing so.
+    virtual bool pumpMessages() = 0;
+
+    virtual void enableControl(ControlId id, bool enabled) = 0;
+    virtual void setControlText(ControlId id, const std::string& text) = 0;
+};
+
+// Disables the commands that must not run during a read (or enables them
+// again) and relabels the read button.
+void setReadingState(CommandContext& context, bool reading);
+
+} // namespace tsl

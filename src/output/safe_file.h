@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace tsl {
+
+// Writes a file through a temporary file in the same folder. The file it
+// replaces stays as it was until the new one is complete, and a failed write
+// leaves nothing behind.
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(std::string path);
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // Creates the temporary file; false when the folder cannot take it.
+    bool open();
+    std::FILE* file() const { return file_; }
+    // Flushes, syncs and renames the temporary file over the path. False when
+    // anything failed: then the temporary file is gone and the path untouched.
+    bool commit();
+    void discard();
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string temporaryPath_;
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace tsl

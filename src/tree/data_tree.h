@@ -1,0 +1,145 @@
+#pragma once
+
+#include "tree/compact_text.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tsl {
+
+class DataTree;
+struct NameEntry;
+
+// One attribute of a node. Attribute lists are immutable and shared: every row
+// of the data carries the same "value"/"order" pair per column, so the tree
+// keeps each distinct list once and a node points at the head of its list.
+class DataAttribute {
+public:
+    std::string_view name() const;
+    std::string_view value() const { return value_; }
+    const DataAttribute* next() const { return next_; }
+
+private:
+    friend class DataTree;
+    friend class AttributePool;
+    DataAttribute(const NameEntry* name, std::string_view value, const DataAttribute* next)
+        : name_(name), value_(value), next_(next)
+    {
+    }
+
+    const NameEntry* name_;
+    std::string value_;
+    const DataAttribute* next_;
+};
+
+// An element of the tree. Nodes are made, renamed, linked and freed only by
+// their DataTree; texts may be set directly.
+class DataNode {
+public:
+    std::string_view name() const;
+    std::string_view text() const { return text_.view(); }
+    void setText(std::string_view text) { text_.assign(text); }
+    const DataAttribute* attributes() const { return attributes_; }
+    DataNode* firstChild() const { return firstChild_; }
+    DataNode* parent() const { return parent_; }
+    DataNode* nextSibling() const { return nextSibling_; }
+    std::int32_t depth() const { return depth_; }
+
+    DataNode(const DataNode&) = delete;
+    DataNode& operator=(const DataNode&) = delete;
+
+private:
+    friend class DataTree;
+    friend class NodePool;
+    friend struct TreeSearch;
+    DataNode(const NameEntry* name, DataNode* parent, std::int32_t depth)
+        : name_(name), parent_(parent), depth_(depth)
+    {
+    }
+
+    const NameEntry* name_;
+    CompactText text_;
+    const DataAttribute* attributes_ = nullptr;
+    DataNode* firstChild_ = nullptr;
+    DataNode* parent_;
+    DataNode* nextSibling_ = nullptr;
+    std::int32_t depth_;
+    // One bit per name (by interning order, modulo 32) of every node below this
+    // one. Searches skip subtrees that cannot hold the name they look for.
+    // Bits are added as nodes are linked and never removed.
+    std::uint32_t subtreeNames_ = 0;
+};
+
+class NameTable;
+class NodePool;
+class AttributePool;
+
+// The one in-memory document: templates, file labels and all data read.
+class DataTree {
+public:
+    DataTree();
+    ~DataTree();
+    DataTree(const DataTree&) = delete;
+    DataTree& operator=(const DataTree&) = delete;
+
+    DataNode* root() { return root_.get(); }
+    const DataNode* root() const { return root_.get(); }
+
+    // Pre-order search below start; start itself is a candidate.
+    DataNode* findNode(const DataNode* start, std::string_view name) const;
+    DataNode* findNodeByAttribute(const DataNode* start, std::string_view name,
+                                  std::string_view attributeName, std::string_view value) const;
+
+    DataNode* addChild(DataNode* parent, std::string_view name);
+    DataNode* insertChildSorted(DataNode* parent, std::string_view name,
+                                std::string_view keyName, std::string_view keyValue);
+    DataNode* copySubtree(DataNode* newParent, const DataNode* source);
+
+    const DataAttribute* setAttribute(DataNode* node, std::string_view name, std::string_view value);
+    const DataAttribute* setAttributeInt(DataNode* node, std::string_view name, std::int32_t value);
+    static const DataAttribute* findAttribute(const DataNode* node, std::string_view name);
+    // Appends an attribute as it stands, duplicates and empty values included
+    // (the XML reader keeps what the file says).
+    const DataAttribute* appendAttribute(DataNode* node, std::string_view name, std::string_view value);
+
+    void setName(DataNode* node, std::string_view name);
+    // Unlinks a node from its parent; it stays in the tree's keeping until
+    // deleteNode or the tree's end.
+    void detachNode(DataNode* node);
+    void deleteNode(DataNode* node);
+
+    void writeXml(const DataNode* node, std::FILE* file) const;
+    static std::string formatNode(const DataNode* node);
+    int readXmlFile(const std::string& path);
+
+    // The XML reader's one line buffer.
+    static constexpr std::size_t lineBufferSize = 4799;
+    char* lineBuffer() { return lineBuffer_.get(); }
+
+private:
+    DataNode* newNode(DataNode* parent, const NameEntry* name);
+    void linkLast(DataNode* parent, DataNode* child);
+    void linkAfter(DataNode* parent, DataNode* previous, DataNode* child);
+    static void noteSubtreeNames(DataNode* ancestor, std::uint32_t bits);
+    DataNode* copyInto(DataNode* newParent, const DataNode* source);
+    const DataAttribute* copiedAttributes(const DataAttribute* source);
+    void freeSubtree(DataNode* node);
+    void unlink(DataNode* node);
+
+    std::unique_ptr<NameTable> names_;
+    std::unique_ptr<NodePool> nodes_;
+    std::unique_ptr<AttributePool> attributes_;
+    std::unique_ptr<DataNode> root_;
+    std::unique_ptr<char[]> lineBuffer_;
+    std::vector<DataNode*> detached_;
+    // The last child linked by addChild, so that building a long child list
+    // does not walk the list once per child.
+    DataNode* lastAppendParent_ = nullptr;
+    DataNode* lastAppendChild_ = nullptr;
+};
+
+} // namespace tsl
