@@ -70,7 +70,10 @@ public:
 
     // The settings as the controls show them now.
     virtual ToolSettings settings() const = 0;
-    // The few settings commands change on their own.
+    // The few settings that commands change on their own: the date layout
+    // list (the reader's format search), the time delimiter box, the first
+    // output date and the conversion column.
+    virtual void setDateFormat(DateFormatId format) = 0;
     virtual void setTimeDelimiter(bool checked) = 0;
     virtual void setWriteStartDate(std::time_t localTime) = 0;
     virtual void setConversionColumn(const std::string& text) = 0;

@@ -22,6 +22,7 @@ public:
     HeadlessContext();
 
     ToolSettings settings() const override { return settings_; }
+    void setDateFormat(DateFormatId format) override { settings_.dateFormat = format; }
     void setTimeDelimiter(bool checked) override { settings_.timeDelimiter = checked; }
     void setWriteStartDate(std::time_t localTime) override { settings_.writeStartDate = localTime; }
     void setConversionColumn(const std::string& text) override { settings_.conversionColumn = text; }
