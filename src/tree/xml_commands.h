@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/save_outcome.h"
+
 namespace tsl {
 
 class CommandContext;
-
-enum class SaveOutcome { Saved, Cancelled, OpenFailed, WriteFailed };
 
 // "Save to XML": the whole tree to a file the user chooses.
 SaveOutcome OnSaveToXml(CommandContext& context);
