@@ -1,6 +1,8 @@
 #include "output/safe_file.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -26,22 +28,33 @@ SafeFileWriter::SafeFileWriter(std::string path) : path_(std::move(path)) {}
 
 SafeFileWriter::~SafeFileWriter() { discard(); }
 
+bool SafeFileWriter::fail()
+{
+    errorText_ = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+}
+
 bool SafeFileWriter::open()
 {
     discard();
-    if (path_.empty())
-        return false;
-    // A folder that is a file, or a name that is a folder, cannot be written.
+    errno = 0;
+    if (path_.empty()) {
+        errno = ENOENT;
+        return fail();
+    }
     struct stat info {};
-    if (::stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        return false;
+    if (::stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return fail();
+    }
     std::string pattern = path_ + ".tmpXXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        return false;
+        return fail();
     ::fchmod(fd, modeFor(path_));
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
+        fail();
         ::close(fd);
         ::unlink(pattern.c_str());
         return false;
@@ -54,11 +67,16 @@ bool SafeFileWriter::commit()
 {
     if (!file_)
         return false;
-    bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
-    ok = (std::fclose(file_) == 0) && ok;
+    // A write that failed earlier left its reason in errno; later calls that
+    // succeed do not clear it.
+    bool ok = !std::ferror(file_) && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    if (!ok)
+        fail();
+    if (std::fclose(file_) != 0 && ok)
+        ok = fail();
     file_ = nullptr;
-    if (ok)
-        ok = ::rename(temporaryPath_.c_str(), path_.c_str()) == 0;
+    if (ok && ::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
+        ok = fail();
     if (!ok)
         ::unlink(temporaryPath_.c_str());
     temporaryPath_.clear();

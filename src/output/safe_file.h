@@ -24,11 +24,16 @@ public:
     void discard();
 
     const std::string& path() const { return path_; }
+    // Why open() or commit() failed, as the system says it ("No space left on device").
+    const std::string& errorText() const { return errorText_; }
 
 private:
+    bool fail();
+
     std::string path_;
     std::string temporaryPath_;
     std::FILE* file_ = nullptr;
+    std::string errorText_;
 };
 
 } // namespace tsl

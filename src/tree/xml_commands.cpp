@@ -34,7 +34,8 @@ SaveOutcome OnSaveToXml(CommandContext& context)
     tree.writeXml(tree.root(), writer.file());
     if (!writer.commit()) {
         // The file the user had under that name, if any, is still there.
-        log.append("ERROR- XML output could not be written to file '" + logText(path) + "'");
+        log.append("ERROR: XML output could not be written to file '" + logText(path) + "': " +
+                   writer.errorText() + ". Any earlier file of that name is unchanged.");
         log.showLast();
         return SaveOutcome::WriteFailed;
     }

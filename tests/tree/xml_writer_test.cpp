@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using tsl::DataNode;
@@ -220,4 +223,38 @@ TEST(XmlWriter, AFullDeviceGetsWhatFitsAndNoMore)
     tree.writeXml(tree.root(), file);
     std::fclose(file);
     EXPECT_EQ(written, std::string(exampleFile).substr(0, 40));
+}
+
+TEST(SaveToXml, AWriteThatFailsKeepsTheEarlierFileAndSaysWhy)
+{
+    TempDir dir;
+    ScriptedContext context;
+    DataNode* templ = context.tree().addChild(context.tree().root(), "template");
+    for (int i = 0; i < 2000; ++i)
+        context.tree().setAttributeInt(context.tree().addChild(templ, "label"), "order", i);
+    std::string path = dir.file("kept.xml");
+    writeFile(path, "the earlier save");
+
+    // Files may not grow past 4 KB: the save runs out of room as on a full disk.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    context.chooseFiles({path});
+    tsl::SaveOutcome outcome = tsl::OnSaveToXml(context);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(outcome, tsl::SaveOutcome::WriteFailed);
+    EXPECT_EQ(readFile(path), "the earlier save");
+    ASSERT_EQ(context.newLines().size(), 1u);
+    EXPECT_EQ(context.newLines()[0].rfind("ERROR: XML output could not be written to file '" + path + "': ", 0), 0u)
+        << context.newLines()[0];
+    // nothing is left behind beside it
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 1);
 }
