@@ -51,7 +51,9 @@ std::optional<std::string> readMetadataRows(odbc::Statement& records)
 }
 
 // The whole database session; the error text of the first step that fails.
-// Locals go in reverse order: the record set, then the connection.
+// Locals go in reverse order: the record set, then the connection. The
+// driver's own cursor serves: unixODBC's cursor library refuses SQLFetch
+// without bound columns, and a forward-only read needs nothing it adds.
 std::optional<std::string> queryMetadata(const std::string& connectString)
 {
     odbc::Environment environment;

@@ -161,11 +161,8 @@ protected:
         return environment;
     }
 
-    void requireDriver(const std::string& library)
-    {
-        if (!fileExists(library))
-            GTEST_SKIP() << library << " is not installed";
-    }
+    // Installed driver libraries and shared test files; a test without them is skipped.
+    static bool missing(const std::string& path) { return !fileExists(path); }
 };
 
 TEST_F(FillDatabase, MissingFileIsReportedWithoutTouchingOdbc)
@@ -180,7 +177,8 @@ TEST_F(FillDatabase, MissingFileIsReportedWithoutTouchingOdbc)
 
 TEST_F(FillDatabase, AccessFilesWithoutMetadataTableGiveTheDriversText)
 {
-    requireDriver(mdbtoolsDriver);
+    if (missing(mdbtoolsDriver) || missing(accessFolder))
+        GTEST_SKIP() << "needs " << mdbtoolsDriver << " and " << accessFolder;
     for (const char* file : {"testV2007.accdb", "empty2007.accdb"}) {
         SCOPED_TRACE(file);
         fs::remove_all(home.path() + "/wexlo");
@@ -195,7 +193,8 @@ TEST_F(FillDatabase, AccessFilesWithoutMetadataTableGiveTheDriversText)
 
 TEST_F(FillDatabase, UnreadableAccessFileStillGivesAReason)
 {
-    requireDriver(mdbtoolsDriver);
+    if (missing(mdbtoolsDriver))
+        GTEST_SKIP() << "needs " << mdbtoolsDriver;
     fs::create_directories(home.path() + "/wexlo/Database");
     writeFile(databasePath(), "not an Access database\n");
     CommandRun run = runFillDatabase(plainEnvironment());
@@ -205,7 +204,8 @@ TEST_F(FillDatabase, UnreadableAccessFileStillGivesAReason)
 
 TEST_F(FillDatabase, ReadsEveryRowSilentlyThroughARegisteredDriver)
 {
-    requireDriver(sqliteDriver);
+    if (missing(sqliteDriver))
+        GTEST_SKIP() << "needs " << sqliteDriver;
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, FaultID INTEGER, Building TEXT);\n"
                        "INSERT INTO Metadata VALUES ('Summer', 12, 'North');\n"
                        "INSERT INTO Metadata VALUES (NULL, NULL, NULL);\n"
@@ -218,14 +218,16 @@ TEST_F(FillDatabase, ReadsEveryRowSilentlyThroughARegisteredDriver)
 
 TEST_F(FillDatabase, EmptyMetadataTableEndsSilently)
 {
-    requireDriver(sqliteDriver);
+    if (missing(sqliteDriver))
+        GTEST_SKIP() << "needs " << sqliteDriver;
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, FaultID INTEGER);\n");
     expectSilentSuccess(runFillDatabase(sqliteEnvironment()));
 }
 
 TEST_F(FillDatabase, TableWithoutTheFaultIdColumnIsADatabaseError)
 {
-    requireDriver(sqliteDriver);
+    if (missing(sqliteDriver))
+        GTEST_SKIP() << "needs " << sqliteDriver;
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, \"Fault ID\" INTEGER);\n"
                        "INSERT INTO Metadata VALUES ('Winter', 3);\n");
     expectOneDatabaseError(runFillDatabase(sqliteEnvironment()), "FaultID");
@@ -233,7 +235,8 @@ TEST_F(FillDatabase, TableWithoutTheFaultIdColumnIsADatabaseError)
 
 TEST_F(FillDatabase, DriverRegisteredInTheUsersOwnListIsUsed)
 {
-    requireDriver(sqliteDriver);
+    if (missing(sqliteDriver))
+        GTEST_SKIP() << "needs " << sqliteDriver;
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, FaultID TEXT);\n"
                        "INSERT INTO Metadata VALUES ('Spring', 'F-1');\n");
     registerAccessName(home.file(".odbcinst.ini"), sqliteDriver);
@@ -244,6 +247,8 @@ TEST_F(FillDatabase, DriverRegisteredInTheUsersOwnListIsUsed)
 
 TEST_F(FillDatabase, MissingDriverLibraryGivesTheDriverManagersText)
 {
+    if (missing(accessFolder))
+        GTEST_SKIP() << "needs " << accessFolder;
     placeDatabase(accessFolder + "/empty2007.accdb");
     registerAccessName(drivers.file("odbcinst.ini"), drivers.file("libgone.so"));
     auto environment = plainEnvironment();
