@@ -1,0 +1,141 @@
+#include "input/cell_number.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#if __has_include(<fast_float/fast_float.h>)
+#include <fast_float/fast_float.h>
+#define TSL_HAVE_FAST_FLOAT 1
+#endif
+
+namespace tsl {
+
+namespace {
+
+bool isCSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+double convert(const char* begin, const char* end)
+{
+#ifdef TSL_HAVE_FAST_FLOAT
+    double value = 0;
+    fast_float::from_chars(begin, end, value);
+    return value;
+#else
+    std::string copy(begin, end);
+    return std::strtod(copy.c_str(), nullptr);
+#endif
+}
+
+} // namespace
+
+float parseReading(const char* text, const char* end)
+{
+    const char* p = text;
+    while (p < end && isCSpace(*p))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+
+    const char* number = p;
+    const char* q = p;
+    while (q < end && isDigit(*q))
+        ++q;
+    bool digits = q > number;
+    if (q < end && *q == '.') {
+        const char* fraction = q + 1;
+        const char* r = fraction;
+        while (r < end && isDigit(*r))
+            ++r;
+        if (digits || r > fraction) {
+            digits = true;
+            q = r;
+        }
+    }
+    if (!digits)
+        return 0.0f;
+    if (q < end && (*q == 'e' || *q == 'E')) {
+        const char* r = q + 1;
+        if (r < end && (*r == '+' || *r == '-'))
+            ++r;
+        const char* exponentDigits = r;
+        while (r < end && isDigit(*r))
+            ++r;
+        if (r > exponentDigits)
+            q = r;
+    }
+    double value = convert(number, q);
+    return static_cast<float>(negative ? -value : value);
+}
+
+std::size_t formatCell(float value, char (&out)[cellTextCapacity])
+{
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    const bool negative = (bits >> 31) != 0;
+    const int biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
+    const std::uint32_t fraction = bits & 0x7FFFFF;
+
+    // Infinities, NaNs and very large values are rare: the C library writes them.
+    if (biasedExponent == 0xFF || std::fabs(value) >= 1e9f) {
+        int n = std::snprintf(out, cellTextCapacity, "%5.2f", static_cast<double>(value));
+        return n < 0 ? 0 : static_cast<std::size_t>(n);
+    }
+
+    // |value| = mantissa * 2^exponent exactly; hundredths rounded to nearest,
+    // an exact tie to even, as printf rounds.
+    std::uint64_t mantissa = biasedExponent == 0 ? fraction : (fraction | 0x800000u);
+    int exponent = (biasedExponent == 0 ? 1 : biasedExponent) - 150;
+    std::uint64_t hundredths;
+    if (exponent >= 0) {
+        hundredths = (mantissa << exponent) * 100;
+    } else {
+        const int shift = -exponent;
+        const std::uint64_t scaled = mantissa * 100; // below 2^31
+        if (shift >= 40) {
+            hundredths = 0; // far below half a hundredth
+        } else {
+            hundredths = scaled >> shift;
+            const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
+            const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+            if (remainder > half || (remainder == half && (hundredths & 1)))
+                ++hundredths;
+        }
+    }
+
+    char digits[32];
+    std::size_t n = 0;
+    std::uint64_t whole = hundredths / 100;
+    const unsigned cents = static_cast<unsigned>(hundredths % 100);
+    digits[n++] = static_cast<char>('0' + cents % 10);
+    digits[n++] = static_cast<char>('0' + cents / 10);
+    digits[n++] = '.';
+    do {
+        digits[n++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (negative)
+        digits[n++] = '-';
+
+    std::size_t length = 0;
+    for (std::size_t pad = n; pad < 5; ++pad)
+        out[length++] = ' ';
+    while (n)
+        out[length++] = digits[--n];
+    out[length] = '\0';
+    return length;
+}
+
+} // namespace tsl

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+namespace tsl {
+
+// The reading at text: leading white space is skipped, then the longest
+// prefix of the form [sign] digits [. digits] [e [sign] digits] is taken
+// (".5" and "5." included); 0 when there is none. Never reads "inf", "nan"
+// or hexadecimal. The value goes through double, as the C library's
+// conversion gives it, and is then held in single precision.
+float parseReading(const char* text, const char* end);
+
+// Writes value as printf's "%5.2f" writes it, NUL-terminated, and returns
+// the number of characters (at most 63 plus the NUL need fit in 64 bytes).
+constexpr std::size_t cellTextCapacity = 64;
+std::size_t formatCell(float value, char (&out)[cellTextCapacity]);
+
+} // namespace tsl

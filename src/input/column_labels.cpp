@@ -1,0 +1,66 @@
+#include "input/column_labels.h"
+
+#include "tree/data_tree.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace tsl {
+
+void ColumnLabelMap::setColumns(std::vector<std::optional<std::string>> columnValues)
+{
+    columnValues_ = std::move(columnValues);
+    resolved_ = false;
+}
+
+void ColumnLabelMap::bind(DataNode* dataline)
+{
+    labels_.clear();
+    shape_.clear();
+    // Pre-order below the dataline, as a search from it would go.
+    DataNode* node = dataline ? dataline->firstChild() : nullptr;
+    while (node) {
+        if (node->name() == "label") {
+            labels_.push_back(node);
+            shape_.push_back(node->attributes());
+        }
+        if (node->firstChild()) {
+            node = node->firstChild();
+            continue;
+        }
+        while (node != dataline && !node->nextSibling())
+            node = node->parent();
+        node = node == dataline ? nullptr : node->nextSibling();
+    }
+    if (!resolved_ || shape_ != resolvedShape_)
+        resolve();
+}
+
+void ColumnLabelMap::resolve()
+{
+    std::unordered_map<std::string_view, int> firstWithValue;
+    for (std::size_t k = 0; k < labels_.size(); ++k) {
+        if (const DataAttribute* value = DataTree::findAttribute(labels_[k], "value"))
+            firstWithValue.emplace(value->value(), static_cast<int>(k));
+    }
+    labelOfColumn_.assign(columnValues_.size(), -1);
+    for (std::size_t i = 0; i < columnValues_.size(); ++i) {
+        if (!columnValues_[i])
+            continue;
+        auto found = firstWithValue.find(*columnValues_[i]);
+        if (found != firstWithValue.end())
+            labelOfColumn_[i] = found->second;
+    }
+    resolvedShape_ = shape_;
+    resolved_ = true;
+}
+
+DataNode* ColumnLabelMap::label(int column) const
+{
+    if (column < 0 || static_cast<std::size_t>(column) >= labelOfColumn_.size())
+        return nullptr;
+    int k = labelOfColumn_[static_cast<std::size_t>(column)];
+    return k < 0 ? nullptr : labels_[static_cast<std::size_t>(k)];
+}
+
+} // namespace tsl

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tsl {
+
+class DataAttribute;
+class DataNode;
+
+// Which "label" of a dataline receives column i: the first label (in the
+// dataline's pre-order) whose "value" is the text of the file's column i.
+// Datalines copied from one template share their labels' attribute lists, so
+// the answer is worked out once and reused while the labels' attributes are
+// the same ones; a different dataline shape is worked out afresh.
+class ColumnLabelMap {
+public:
+    // The label text of each column of the file (none when a column has none).
+    void setColumns(std::vector<std::optional<std::string>> columnValues);
+    // Looks at the labels of one dataline; label() then answers for it.
+    void bind(DataNode* dataline);
+    DataNode* label(int column) const;
+
+private:
+    void resolve();
+
+    std::vector<std::optional<std::string>> columnValues_;
+    std::vector<DataNode*> labels_;
+    std::vector<const DataAttribute*> shape_;
+    std::vector<const DataAttribute*> resolvedShape_;
+    bool resolved_ = false;
+    std::vector<int> labelOfColumn_;
+};
+
+} // namespace tsl

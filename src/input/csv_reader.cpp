@@ -1,0 +1,456 @@
+#include "input/csv_reader.h"
+
+#include "app/command_context.h"
+#include "input/cell_number.h"
+#include "input/column_labels.h"
+#include "input/date_formats.h"
+#include "input/log_lines.h"
+#include "input/text_line_reader.h"
+#include "input/time_alignment.h"
+#include "tree/data_tree.h"
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tsl {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Lines of status reports and repeated headers that loggers mix into their
+// data, recognised by these words.
+constexpr std::string_view skipWords[] = {"AMP",  "CCT",  "CYCLE",   "RPT", "ACTIVE", "READY", "Wrapper",
+                                          "Date", "BLD",  "data",    "DISPLAY", "DIE", "ARIA"};
+
+bool contains(std::string_view text, std::string_view word)
+{
+    return text.find(word) != npos;
+}
+
+bool isSkippedLine(std::string_view line)
+{
+    for (std::string_view word : skipWords)
+        if (contains(line, word))
+            return true;
+    return line.size() < 15 || contains(line, "LABEL");
+}
+
+std::string lineWithoutEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    return std::string(line);
+}
+
+enum class LineOutcome { PassedOver, Counted, Failed };
+
+class DataFileReader {
+public:
+    DataFileReader(CommandContext& context, const std::string& path)
+        : context_(context), log_(context.log()), tree_(context.tree()), reading_(context.reading()),
+          path_(path), line_(std::make_unique<char[]>(dataLineLimit + 1))
+    {
+    }
+
+    ReadResult run();
+
+private:
+    void failAndEndReading(const char* message);
+    bool readHeader(std::size_t& labelStart);
+    void readLabels(std::size_t labelStart);
+    void readLineLabel();
+    void addFileLabel(std::string_view text, bool logIt);
+    bool makeTemplate();
+    void prepareColumns();
+    LineOutcome processLine();
+    const char* parseWithFormatSearch(DateTimeFields& fields, bool& failed);
+    void readReadings(const char* q, const char* end);
+    void logSkippedLine(std::size_t length);
+    void logSummary();
+
+    CommandContext& context_;
+    MessageLog& log_;
+    DataTree& tree_;
+    ReadingState& reading_;
+    const std::string path_;
+
+    TextLineReader file_;
+    std::unique_ptr<char[]> line_;
+    std::size_t length_ = 0;
+    char delimiter_ = ',';
+    bool templateFound_ = false;
+    DataNode* fileLabels_ = nullptr;
+    bool tooManyColumns_ = false;
+    int linesRead_ = 0;
+    int blanks_ = 0;
+
+    TimeAlignment alignment_;
+    ColumnLabelMap columnLabels_;
+};
+
+void DataFileReader::failAndEndReading(const char* message)
+{
+    log_.append(message);
+    log_.showLast();
+    setReadingState(context_, false);
+    reading_.readInProgress = 0;
+}
+
+ReadResult DataFileReader::run()
+{
+    log_.append("Start Read File " + logText(path_));
+
+    reading_.templateNode = tree_.findNode(tree_.root(), "template");
+    templateFound_ = reading_.templateNode != nullptr;
+    if (!templateFound_)
+        log_.append("Column label template not found- will use current file as template.");
+
+    if (!file_.open(path_)) {
+        failAndEndReading("Error opening input data file");
+        return ReadResult::Failed;
+    }
+
+    std::size_t labelStart = 0;
+    if (!readHeader(labelStart))
+        return ReadResult::Failed;
+    fileLabels_ = tree_.addChild(tree_.root(), "fileLabels");
+    if (!fileLabels_) {
+        failAndEndReading("Error creating file labels");
+        return ReadResult::Failed;
+    }
+    tree_.setAttribute(fileLabels_, "filename", cutToBytes(path_, columnLabelLimit));
+    reading_.labelCount = 0;
+
+    if (context_.settings().lineLabelled)
+        readLineLabel();
+    else
+        readLabels(labelStart);
+
+    if (!makeTemplate())
+        return ReadResult::Failed;
+
+    DataNode* data = tree_.findNode(tree_.root(), "data");
+    if (!data)
+        data = tree_.addChild(tree_.root(), "data");
+    alignment_.startFile(context_, data, reading_.templateNode);
+    prepareColumns();
+
+    bool stopped = false;
+    for (;;) {
+        if (!file_.readLine(line_.get(), dataLineLimit, length_))
+            break;
+        if (reading_.stopRequested) {
+            stopped = true;
+            break;
+        }
+        try {
+            LineOutcome outcome = processLine();
+            if (outcome == LineOutcome::Failed)
+                return ReadResult::Failed;
+            if (outcome == LineOutcome::PassedOver)
+                continue;
+        } catch (...) {
+            logSkippedLine(length_);
+        }
+        ++linesRead_;
+        context_.pumpMessages();
+    }
+
+    file_.close();
+    logSummary();
+    reading_.stopRequested = 0;
+    return stopped ? ReadResult::Stopped : ReadResult::Finished;
+}
+
+bool DataFileReader::readHeader(std::size_t& labelStart)
+{
+    if (!file_.readLine(line_.get(), dataLineLimit, length_))
+        length_ = 0;
+    const std::string_view header(line_.get(), length_);
+
+    delimiter_ = '\0';
+    for (char c : {',', ';', '\t'}) {
+        if (contains(header, std::string_view(&c, 1))) {
+            delimiter_ = c;
+            break;
+        }
+    }
+    if (delimiter_ == '\0')
+        return false;
+
+    std::size_t first = header.find(delimiter_);
+    labelStart = first + 1;
+    if (leadingColumns(context_.settings().dateFormat) == 2) {
+        std::size_t second = header.find(delimiter_, first + 1);
+        if (second == npos) {
+            log_.append("ERROR- there is a discrepancy between the selected date format and the contents "
+                        "of the data file.");
+            return false;
+        }
+        labelStart = second + 1;
+    }
+    return true;
+}
+
+void DataFileReader::addFileLabel(std::string_view text, bool logIt)
+{
+    DataNode* label = tree_.addChild(fileLabels_, "label");
+    tree_.setAttribute(label, "value", text);
+    tree_.setAttributeInt(label, "order", reading_.labelCount);
+    ++reading_.labelCount;
+    if (logIt)
+        log_.append("File has label '" + logText(text) + "'");
+}
+
+void DataFileReader::readLabels(std::size_t labelStart)
+{
+    const std::string_view header(line_.get(), length_);
+    bool added = false;
+    std::size_t p = labelStart;
+    while (p < header.size()) {
+        while (p < header.size() && header[p] == ' ')
+            ++p;
+        const std::size_t next = header.find(delimiter_, p);
+        const std::size_t fieldEnd = next == npos ? header.size() : next;
+        if (fieldEnd - p < 2)
+            break;
+
+        std::string_view text = header.substr(p, std::min(fieldEnd - p, columnLabelLimit));
+        if (static_cast<signed char>(text.back()) < 33)
+            text.remove_suffix(1);
+
+        if (!added && (contains(text, "TIME") || contains(text, "DATE"))) {
+            // the heading of a date or time column
+        } else if (reading_.labelCount >= maxColumns) {
+            if (!tooManyColumns_)
+                log_.append("ERROR- the file has more than 800 columns- the columns after the first 800 "
+                            "are ignored.");
+            tooManyColumns_ = true;
+            break;
+        } else {
+            addFileLabel(text, true);
+            added = true;
+        }
+        if (next == npos)
+            break;
+        p = next + 1;
+    }
+}
+
+void DataFileReader::readLineLabel()
+{
+    const std::string_view header(line_.get(), length_);
+    std::string_view text = header.substr(0, header.find(delimiter_));
+    addFileLabel(text.substr(0, columnLabelLimit), false);
+    file_.rewind();
+}
+
+bool DataFileReader::makeTemplate()
+{
+    if (templateFound_)
+        return true;
+    DataNode* templateNode = tree_.addChild(tree_.root(), "template");
+    if (!templateNode) {
+        log_.append("Error- could not create label template.");
+        return false;
+    }
+    reading_.templateNode = templateNode;
+    int counter = 0;
+    for (DataNode* label = fileLabels_->firstChild(); label; label = label->nextSibling()) {
+        if (label->name() != "label")
+            continue;
+        const DataAttribute* value = DataTree::findAttribute(label, "value");
+        if (!value) {
+            log_.append("Error- could not retrieve label properties.");
+            continue;
+        }
+        const std::string line = "Add label (" + std::to_string(counter) + ") '" + std::string(value->value()) + "'";
+        log_.append(cappedLogText(line, readerLineCap));
+        ++counter;
+        tree_.copySubtree(templateNode, label);
+    }
+    return true;
+}
+
+// The label text of every column, as a search of this file's labels by
+// "order" would find it.
+void DataFileReader::prepareColumns()
+{
+    std::unordered_map<std::string_view, const DataNode*> byOrder;
+    for (const DataNode* label = fileLabels_->firstChild(); label; label = label->nextSibling()) {
+        if (label->name() != "label")
+            continue;
+        if (const DataAttribute* order = DataTree::findAttribute(label, "order"))
+            byOrder.emplace(order->value(), label);
+    }
+    std::vector<std::optional<std::string>> values(static_cast<std::size_t>(std::max(reading_.labelCount, 0)));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        auto found = byOrder.find(std::to_string(i));
+        if (found == byOrder.end())
+            continue;
+        if (const DataAttribute* value = DataTree::findAttribute(found->second, "value"))
+            values[i] = std::string(value->value());
+    }
+    columnLabels_.setColumns(std::move(values));
+}
+
+LineOutcome DataFileReader::processLine()
+{
+    const char* line = line_.get();
+    const std::string_view text(line, length_);
+    if (isSkippedLine(text))
+        return LineOutcome::PassedOver;
+
+    if (!contains(text, std::string_view(&delimiter_, 1))) {
+        if (contains(text, ";")) {
+            delimiter_ = ';';
+        } else {
+            delimiter_ = ',';
+            if (!contains(text, ","))
+                return LineOutcome::PassedOver;
+        }
+    }
+
+    DateTimeFields fields;
+    bool failed = false;
+    const char* readings = parseWithFormatSearch(fields, failed);
+    if (failed)
+        return LineOutcome::Failed;
+
+    switch (alignment_.placeLine(context_, fields)) {
+    case LineStep::PassOver:
+        return LineOutcome::PassedOver;
+    case LineStep::Fail:
+        return LineOutcome::Failed;
+    case LineStep::Accumulate:
+    case LineStep::Store:
+        break;
+    }
+    readReadings(readings, line + length_);
+    return LineOutcome::Counted;
+}
+
+const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& failed)
+{
+    const char* line = line_.get();
+    if (const char* readings = parseDateTime(context_, line, fields))
+        return readings;
+
+    const DateFormatId selected = context_.settings().dateFormat;
+    log_.append("Error- could not read date using specified format. Searching formats...");
+    for (DateFormatId i = 0; i < static_cast<DateFormatId>(dateLayouts.size()); ++i) {
+        if (i == selected)
+            continue;
+        context_.setDateFormat(i);
+        if (const char* readings = parseDateTime(context_, line, fields)) {
+            const std::string note = "NOTE- find matching time format in format # " +
+                                     std::to_string(context_.settings().dateFormat + 1);
+            log_.append(cappedLogText(note, 50));
+            return readings;
+        }
+        log_.append("NOTE- Type " + std::to_string(i + 1) + " does not match the format in the file.");
+    }
+    failAndEndReading("ERROR- could not read date from file.  Check correct format is selected.");
+    failed = true;
+    return nullptr;
+}
+
+void DataFileReader::readReadings(const char* q, const char* end)
+{
+    const char d = delimiter_;
+    const bool boundary = alignment_.onBoundary();
+    if (boundary)
+        columnLabels_.bind(alignment_.dataline());
+    auto pastNextDelimiter = [&](const char* from) -> const char* {
+        const void* found = std::memchr(from, d, static_cast<std::size_t>(end - from));
+        return found ? static_cast<const char*>(found) + 1 : nullptr;
+    };
+
+    const int columns = std::min(reading_.labelCount, maxColumns);
+    for (int i = 0; i < columns; ++i) {
+        if (*q == d) {
+            ++blanks_;
+            ++q;
+            continue;
+        }
+        if (q >= end) {
+            log_.append("!!!!! ERROR reading data- column mismatch !!!!!");
+            return;
+        }
+        if (q[0] == '\n' && q + 1 == end)
+            return;
+
+        DataNode* label = nullptr;
+        if (boundary) {
+            label = columnLabels_.label(i);
+            if (!label) {
+                q = pastNextDelimiter(q);
+                if (!q)
+                    return;
+                continue;
+            }
+        }
+        // A field that starts like a word is not a reading: the next field
+        // stands in for this column.
+        while (static_cast<signed char>(*q) > '9' && !(q[0] == d && q[1] == d)) {
+            q = pastNextDelimiter(q);
+            if (!q)
+                return;
+        }
+        if (*q == d) {
+            ++blanks_;
+            ++q;
+            continue;
+        }
+        alignment_.addReading(i, parseReading(q, end), label);
+        const char* next = pastNextDelimiter(q);
+        q = next ? next : end;
+    }
+}
+
+void DataFileReader::logSkippedLine(std::size_t length)
+{
+    log_.append("Error processing line- line skipped- line length " + std::to_string(length));
+    log_.append(cappedLogText(lineWithoutEnd(std::string_view(line_.get(), length)), readerLineCap));
+}
+
+void DataFileReader::logSummary()
+{
+    log_.append(cappedLogText("Done with file, read " + std::to_string(linesRead_) + " lines, found " +
+                                  std::to_string(blanks_) + " blanks",
+                              readerLineCap));
+    auto timeLine = [&](const char* what, std::time_t t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char text[128];
+        std::snprintf(text, sizeof text, "%s time read (D/M/Y): %02d/%02d/%04d %02d:%02d:%02d", what,
+                      local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
+                      local.tm_sec);
+        log_.append(cappedLogText(text, readerLineCap));
+    };
+    timeLine("First", alignment_.firstTime());
+    timeLine("Last", alignment_.lastTime());
+}
+
+} // namespace
+
+ReadResult readDataFile(CommandContext& context, const std::string& path)
+{
+    try {
+        DataFileReader reader(context, path);
+        return reader.run();
+    } catch (const std::bad_alloc&) {
+        // Lines that run out of memory are skipped one by one; this is the
+        // header or the tree set-up.
+        context.log().append("ERROR- not enough memory to read the file.");
+        context.log().showLast();
+        return ReadResult::Failed;
+    }
+}
+
+} // namespace tsl

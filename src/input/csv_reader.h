@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tsl {
+
+class CommandContext;
+
+enum class ReadResult { Finished, Stopped, Failed };
+
+// Limits of the reader's buffers: a line holds at most this many characters
+// (its "\n" included; a longer physical line is read as several), a column
+// label at most this many bytes (longer header fields are cut).
+inline constexpr std::size_t dataLineLimit = 19989;
+inline constexpr std::size_t columnLabelLimit = 259;
+
+// Reads one logger file into the tree: its header into a new "fileLabels"
+// node (and into "template" when there is none), its lines onto the time
+// grid below "data". The caller sets readInProgress before the call and
+// reports the result.
+ReadResult readDataFile(CommandContext& context, const std::string& path);
+
+} // namespace tsl

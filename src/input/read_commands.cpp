@@ -1,0 +1,205 @@
+#include "input/read_commands.h"
+
+#include "app/command_context.h"
+#include "input/csv_reader.h"
+#include "input/log_lines.h"
+#include "tree/data_tree.h"
+
+#include <unordered_set>
+
+namespace tsl {
+
+namespace {
+
+// Bytes of a path in its narrow form, as the window's path buffers hold it.
+constexpr std::size_t narrowPathLimit = 259;
+
+// Contexts with a batch running. readInProgress alone cannot tell: a file
+// that fails clears it while the batch goes on.
+std::unordered_set<const CommandContext*>& runningBatches()
+{
+    static std::unordered_set<const CommandContext*> batches;
+    return batches;
+}
+
+class BatchGuard {
+public:
+    explicit BatchGuard(const CommandContext& context) : context_(&context) { runningBatches().insert(context_); }
+    ~BatchGuard() { runningBatches().erase(context_); }
+    BatchGuard(const BatchGuard&) = delete;
+    BatchGuard& operator=(const BatchGuard&) = delete;
+
+private:
+    const CommandContext* context_;
+};
+
+bool batchRunning(const CommandContext& context)
+{
+    return runningBatches().count(&context) != 0;
+}
+
+// A file that failed has switched the reading state off; the rest of the
+// batch is a read like the first part, with its controls locked again.
+void resumeReading(CommandContext& context)
+{
+    if (!context.reading().readInProgress) {
+        context.reading().readInProgress = 1;
+        setReadingState(context, true);
+    }
+}
+
+void countResult(ReadBatchResult& batch, ReadResult result)
+{
+    switch (result) {
+    case ReadResult::Finished:
+        ++batch.finished;
+        break;
+    case ReadResult::Stopped:
+        ++batch.stopped;
+        break;
+    case ReadResult::Failed:
+        ++batch.failed;
+        break;
+    }
+}
+
+void askToStop(CommandContext& context)
+{
+    if (context.messageBox("Are you sure you want to stop data input?", "Tessaloom", MessageButtons::YesNo) ==
+        MessageAnswer::Yes)
+        context.reading().stopRequested = 1;
+}
+
+void prepareOpenRequest(FileRequest& request)
+{
+    request.title = "Find CSV Datafile";
+    request.options = FileRequest::Explorer | FileRequest::AllowMultiSelect | FileRequest::FileMustExist |
+                      FileRequest::HideReadOnly;
+    request.defaultExtension = "CSV";
+    request.filters = {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}};
+    request.result.clear();
+    request.names.clear();
+    request.namePosition = 0;
+}
+
+void readChosenFile(CommandContext& context, const std::string& path, ReadBatchResult& batch)
+{
+    MessageLog& log = context.log();
+    if (path.find(".xml") != std::string::npos) {
+        if (!context.tree().readXmlFile(path)) {
+            log.append("Problem reading XML file.");
+            ++batch.xmlFailed;
+        }
+        return;
+    }
+    log.append("Reading file " + logText(path));
+    const ReadResult result = readDataFile(context, path);
+    countResult(batch, result);
+    switch (result) {
+    case ReadResult::Finished:
+        log.append("Finished reading file.");
+        break;
+    case ReadResult::Stopped:
+        log.append("Data entry stopped by manual command.");
+        context.reading().stopRequested = 0;
+        break;
+    case ReadResult::Failed:
+        log.append("There was an error while reading data.");
+        break;
+    }
+}
+
+} // namespace
+
+ReadBatchResult OnReadCsvData(CommandContext& context)
+{
+    ReadBatchResult batch;
+    ReadingState& reading = context.reading();
+    MessageLog& log = context.log();
+    if (reading.readInProgress == 1) {
+        askToStop(context);
+        return batch;
+    }
+    if (batchRunning(context)) {
+        log.append("A read is already running: finish or stop it before reading more files.");
+        return batch;
+    }
+
+    reading.readInProgress = 1;
+    FileRequest& request = context.fileRequest();
+    prepareOpenRequest(request);
+    if (!context.runFileDialog(FileDialogMode::Open) || request.result.empty()) {
+        log.append("ERROR- CSV file name not entered");
+        log.showLast();
+        reading.readInProgress = 0;
+        return batch;
+    }
+
+    BatchGuard guard(context);
+    batch.started = true;
+    context.setControlText(ControlId::DataFileName, request.result);
+    log.append(logText("Entered file '" + cutToBytes(request.result, narrowPathLimit) + "'"));
+    setInitialFolder(request, request.folder());
+    setReadingState(context, true);
+
+    bool first = true;
+    for (const std::string& path : request.chosenPaths()) {
+        if (reading.stopRequested)
+            break;
+        if (!first)
+            resumeReading(context);
+        first = false;
+        readChosenFile(context, path, batch);
+    }
+    log.showLast();
+    setReadingState(context, false);
+    reading.readInProgress = 0;
+    return batch;
+}
+
+ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::string>& paths)
+{
+    ReadBatchResult batch;
+    ReadingState& reading = context.reading();
+    MessageLog& log = context.log();
+    if (reading.readInProgress || batchRunning(context)) {
+        log.append("Dropped files were not read: a read is already running. Drop them again when it has "
+                   "finished.");
+        return batch;
+    }
+
+    BatchGuard guard(context);
+    batch.started = true;
+    setReadingState(context, true);
+    bool relock = false;
+    for (const std::string& path : paths) {
+        // A failed file may have switched the reading state off.
+        if (relock)
+            setReadingState(context, true);
+        reading.readInProgress = 1;
+        const ReadResult result = readDataFile(context, path);
+        reading.readInProgress = 0;
+        relock = result == ReadResult::Failed;
+        countResult(batch, result);
+        switch (result) {
+        case ReadResult::Finished:
+            log.append("Finished reading file.");
+            break;
+        case ReadResult::Stopped:
+            log.append("Data entry stopped by manual command.");
+            reading.stopRequested = 0;
+            break;
+        case ReadResult::Failed:
+            log.append("There was an error while reading data.  Please check that this is a valid data file.");
+            break;
+        }
+    }
+    if (!paths.empty())
+        setInitialFolder(context.fileRequest(), paths.back());
+    setReadingState(context, false);
+    if (paths.size() > 1)
+        log.append("Finished reading files");
+    return batch;
+}
+
+} // namespace tsl

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tsl {
+
+class CommandContext;
+
+// What one batch of files came to.
+struct ReadBatchResult {
+    int finished = 0;
+    int stopped = 0;
+    int failed = 0;
+    int xmlFailed = 0;
+    bool started = false;
+};
+
+// The click on "&Read CSV Data": while a read runs, asks whether to stop it;
+// otherwise asks for files and reads them in turn (".xml" paths as XML).
+ReadBatchResult OnReadCsvData(CommandContext& context);
+
+// Files dropped onto the window: each is read as a data file, in order.
+ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::string>& paths);
+
+} // namespace tsl

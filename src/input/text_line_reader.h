@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tsl {
+
+// Reads a file line by line the way a text-mode stream hands lines to a
+// fixed buffer: CR LF arrives as "\n", which stays at the end of the line; a
+// line longer than the limit comes in several pieces; a NUL byte ends the
+// visible text of its line (what follows it on that line is lost).
+class TextLineReader {
+public:
+    TextLineReader() = default;
+    ~TextLineReader();
+    TextLineReader(const TextLineReader&) = delete;
+    TextLineReader& operator=(const TextLineReader&) = delete;
+
+    bool open(const std::string& path);
+    bool isOpen() const { return file_ != nullptr; }
+    void close();
+    // Starts again from the first byte of the file.
+    bool rewind();
+
+    // Reads the next line into line (at most limit characters, its "\n"
+    // included) and NUL-terminates it; line must hold limit + 1 bytes.
+    // Returns false at the end of the file. length is the visible length.
+    bool readLine(char* line, std::size_t limit, std::size_t& length);
+
+private:
+    // Makes at least wanted bytes available unless the file ends first.
+    void fill(std::size_t wanted);
+
+    std::FILE* file_ = nullptr;
+    static constexpr std::size_t capacity = 1 << 16;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool atEof_ = false;
+};
+
+} // namespace tsl

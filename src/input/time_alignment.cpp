@@ -1,0 +1,138 @@
+#include "input/time_alignment.h"
+
+#include "app/command_context.h"
+#include "input/cell_number.h"
+#include "input/date_formats.h"
+#include "tree/data_tree.h"
+
+namespace tsl {
+
+void TimeAlignment::startFile(CommandContext& context, DataNode* data, const DataNode* templateNode)
+{
+    const ToolSettings settings = context.settings();
+    interval_ = settings.interval;
+    sampling_ = settings.reduction == ReductionMode::Sampling;
+    bracketStart_ = settings.bracketStart;
+    bracketEnd_ = settings.bracketEnd;
+
+    haveFirst_ = havePrevious_ = false;
+    first_ = previous_ = last_ = 0;
+    previousDay_ = 0;
+    accumulators_ = ColumnAccumulators{};
+    boundary_ = false;
+    dataline_ = nullptr;
+    placement_.reset(context.tree(), data, templateNode);
+}
+
+bool TimeAlignment::isBoundary(DataInterval interval, int minute, int second)
+{
+    switch (interval) {
+    case DataInterval::Min1:
+        return second == 0;
+    case DataInterval::Min2:
+        return second == 0 && minute % 2 == 0;
+    case DataInterval::Min5:
+        return second == 0 && minute % 5 == 0;
+    case DataInterval::Min10:
+        return second == 0 && minute % 10 == 0;
+    case DataInterval::Min15:
+        return second == 0 && minute % 15 == 0;
+    case DataInterval::None:
+    case DataInterval::Sec10:
+        break;
+    }
+    return true;
+}
+
+LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
+{
+    boundary_ = false;
+    dataline_ = nullptr;
+    if (f.year < 1990)
+        return LineStep::PassOver;
+
+    // Rows sit on whole ten seconds; anything else moves to its minute's
+    // start. The time as read must still be a valid one.
+    if (f.second % 10 != 0) {
+        makeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+        f.second = 0;
+    }
+
+    std::time_t t;
+    try {
+        t = makeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+    } catch (const LocalTimeError&) {
+        MessageLog& log = context.log();
+        log.append("ERROR- Date/Time format not correct.");
+        log.append("   Please clear data, select the correct Date/Time format, and reenter the data.");
+        log.showLast();
+        setReadingState(context, false);
+        context.reading().readInProgress = 0;
+        return LineStep::Fail;
+    }
+
+    // A line a little earlier than the one before goes back a further ten
+    // seconds, so that it does not land on the row the previous line filled.
+    const std::time_t stepBack = (previous_ - t) % 60;
+    if (stepBack > 10) {
+        t -= 10;
+        const std::tm local = localFields(t);
+        f.hour = local.tm_hour;
+        f.minute = local.tm_min;
+        f.second = local.tm_sec;
+    }
+
+    if (!haveFirst_) {
+        haveFirst_ = true;
+        first_ = t;
+        context.log().append("Starting day " + formatDay(t));
+        context.setWriteStartDate(t);
+    }
+    const int day = localFields(t).tm_mday;
+    if (!havePrevious_) {
+        havePrevious_ = true;
+        previous_ = t;
+        previousDay_ = day;
+    }
+    if (day != previousDay_)
+        context.log().append("Starting day " + formatDay(t));
+    previous_ = t;
+    previousDay_ = day;
+    last_ = t;
+
+    if (context.settings().bracketEnabled) {
+        const std::time_t start = makeLocalTime(f.year, f.month, f.day, bracketStart_.hour,
+                                                bracketStart_.minute, bracketStart_.second);
+        const std::time_t end = makeLocalTime(f.year, f.month, f.day, bracketEnd_.hour,
+                                              bracketEnd_.minute, bracketEnd_.second);
+        if (t < start || t > end)
+            return LineStep::PassOver;
+    }
+
+    boundary_ = isBoundary(interval_, f.minute, f.second);
+    if (!boundary_)
+        return sampling_ ? LineStep::PassOver : LineStep::Accumulate;
+    dataline_ = placement_.datalineFor(f);
+    return LineStep::Store;
+}
+
+void TimeAlignment::addReading(int column, float value, DataNode* label)
+{
+    if (column < 0 || column >= maxColumns)
+        return;
+    const auto i = static_cast<std::size_t>(column);
+    float& sum = accumulators_.sum[i];
+    int& count = accumulators_.count[i];
+    sum += value;
+    ++count;
+    if (boundary_ && label) {
+        const float mean = sum / static_cast<float>(count);
+        char text[cellTextCapacity];
+        const std::size_t length = formatCell(mean, text);
+        label->setText(std::string_view(text, length));
+        sum = 0.0f;
+        count = 0;
+    }
+}
+
+} // namespace tsl

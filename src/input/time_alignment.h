@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/tool_settings.h"
+#include "input/data_placement.h"
+
+#include <array>
+#include <ctime>
+
+namespace tsl {
+
+class CommandContext;
+class DataNode;
+struct DateTimeFields;
+
+// Columns a file may have: one accumulator each.
+inline constexpr int maxColumns = 800;
+
+// Readings summed per column since the column's last written value.
+struct ColumnAccumulators {
+    std::array<float, maxColumns> sum{};
+    std::array<int, maxColumns> count{};
+};
+
+// What the time steps make of one line.
+enum class LineStep {
+    PassOver,   // not a line of the grid: not counted
+    Fail,       // the read cannot go on (already logged)
+    Accumulate, // off the grid while averaging: readings are summed only
+    Store,      // on the grid: readings go into dataline()
+};
+
+// The time grid of one file: drops, snaps and places each line's time, and
+// reduces the readings between grid instants by averaging or sampling.
+class TimeAlignment {
+public:
+    // Resets the per-file state and takes the interval, reduction and bracket
+    // times from the settings; rows are placed below data as copies of the
+    // template.
+    void startFile(CommandContext& context, DataNode* data, const DataNode* templateNode);
+
+    // The time steps for one line whose date was read into fields (which may
+    // change: snapped seconds, a step back). May throw LocalTimeError, which
+    // skips the line.
+    LineStep placeLine(CommandContext& context, DateTimeFields& fields);
+
+    bool onBoundary() const { return boundary_; }
+    DataNode* dataline() const { return dataline_; }
+
+    // One reading of one column; on a grid line, label is the dataline's label
+    // for the column and gets the mean (or the sample) as "%5.2f".
+    void addReading(int column, float value, DataNode* label);
+
+    std::time_t firstTime() const { return first_; }
+    std::time_t lastTime() const { return last_; }
+
+    // Whether a line with these minute and second lies on the interval's grid.
+    static bool isBoundary(DataInterval interval, int minute, int second);
+
+private:
+    DataInterval interval_ = DataInterval::Min1;
+    bool sampling_ = false;
+    TimeOfDay bracketStart_;
+    TimeOfDay bracketEnd_;
+
+    bool haveFirst_ = false;
+    bool havePrevious_ = false;
+    std::time_t first_ = 0;
+    std::time_t previous_ = 0;
+    int previousDay_ = 0;
+    std::time_t last_ = 0;
+    ColumnAccumulators accumulators_;
+
+    bool boundary_ = false;
+    DataNode* dataline_ = nullptr;
+    DataPlacement placement_;
+};
+
+} // namespace tsl
