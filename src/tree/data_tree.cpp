@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <unordered_map>
 
 namespace tsl {
@@ -12,8 +13,139 @@ struct NameEntry {
     std::uint32_t bit;
 };
 
+// A node that carries its own fields: everything but the cells of packed rows.
+struct FullNode : DataNode {
+    FullNode(const NameEntry* name, DataNode* parent, std::int32_t depth)
+        : DataNode(Kind::Full, 0), name_(name), parent_(parent), depth_(depth)
+    {
+    }
+
+    const NameEntry* name_;
+    const DataAttribute* attributes_ = nullptr;
+    DataNode* firstChild_ = nullptr;
+    DataNode* parent_;
+    DataNode* nextSibling_ = nullptr;
+    // The block of cells when this node's children were copied as a packed row.
+    PackedRow* packed_ = nullptr;
+    std::int32_t depth_;
+    // One bit per name (by interning order, modulo 32) of every node below this
+    // one. Searches skip subtrees that cannot hold the name they look for.
+    // Bits are added as nodes are linked and never removed.
+    std::uint32_t subtreeNames_ = 0;
+};
+
+// What the cells of rows copied from one template share: each cell's name and
+// attribute list, by position.
+struct RowShape {
+    std::vector<const NameEntry*> names;
+    std::vector<const DataAttribute*> attributes;
+    std::uint32_t bits = 0;
+};
+
+// A cell's own links, once its row has been changed in its structure (a child
+// inserted among the cells, a cell deleted or renamed): from then on every cell
+// of that row reads its fields from here.
+struct CellLinks {
+    const NameEntry* name;
+    const DataAttribute* attributes;
+    DataNode* firstChild;
+    DataNode* parent;
+    DataNode* nextSibling;
+    std::uint32_t subtreeNames;
+};
+
+// The children of a copied template: a header, then the cells in order.
+struct PackedRow {
+    FullNode* row;
+    const RowShape* shape;
+    std::unique_ptr<CellLinks[]> links; // null while the cells keep their places
+    std::uint32_t count;
+    std::uint32_t pinned = 0; // cells detached from the row and still held
+
+    DataNode* cell(std::uint32_t index);
+    static PackedRow* of(const DataNode* cell);
+    DataNode* implicitNext(std::uint32_t index) { return index + 1 < count ? cell(index + 1) : nullptr; }
+};
+
+constexpr std::size_t packedHeaderSize = (sizeof(PackedRow) + alignof(DataNode) - 1) / alignof(DataNode) * alignof(DataNode);
+
+DataNode* PackedRow::cell(std::uint32_t index)
+{
+    return reinterpret_cast<DataNode*>(reinterpret_cast<char*>(this) + packedHeaderSize + index * sizeof(DataNode));
+}
+
+PackedRow* PackedRow::of(const DataNode* cell)
+{
+    const char* base = reinterpret_cast<const char*>(cell) - cell->index_ * sizeof(DataNode) - packedHeaderSize;
+    return const_cast<PackedRow*>(reinterpret_cast<const PackedRow*>(base));
+}
+
+static_assert(sizeof(DataNode) == 16, "a cell of stored data costs sixteen bytes");
+
+// ---- accessors --------------------------------------------------------------
+
+const FullNode* DataNode::full() const { return static_cast<const FullNode*>(this); }
+const PackedRow* DataNode::row() const { return PackedRow::of(this); }
+
 std::string_view DataAttribute::name() const { return name_->text; }
-std::string_view DataNode::name() const { return name_->text; }
+
+std::string_view DataNode::name() const
+{
+    if (kind_ == Kind::Full)
+        return full()->name_->text;
+    const PackedRow* r = row();
+    return (r->links ? r->links[index_].name : r->shape->names[index_])->text;
+}
+
+const DataAttribute* DataNode::attributes() const
+{
+    if (kind_ == Kind::Full)
+        return full()->attributes_;
+    const PackedRow* r = row();
+    return r->links ? r->links[index_].attributes : r->shape->attributes[index_];
+}
+
+DataNode* DataNode::firstChild() const
+{
+    if (kind_ == Kind::Full)
+        return full()->firstChild_;
+    const PackedRow* r = row();
+    return r->links ? r->links[index_].firstChild : nullptr;
+}
+
+DataNode* DataNode::parent() const
+{
+    if (kind_ == Kind::Full)
+        return full()->parent_;
+    const PackedRow* r = row();
+    return r->links ? r->links[index_].parent : r->row;
+}
+
+DataNode* DataNode::nextSibling() const
+{
+    if (kind_ == Kind::Full)
+        return full()->nextSibling_;
+    PackedRow* r = PackedRow::of(this);
+    return r->links ? r->links[index_].nextSibling : r->implicitNext(index_);
+}
+
+std::int32_t DataNode::depth() const
+{
+    if (kind_ == Kind::Full)
+        return full()->depth_;
+    return row()->row->depth_ + 1;
+}
+
+// Writable references to a node's links. For a cell, asking for them turns
+// its row to explicit links first.
+struct LinkRefs {
+    const NameEntry*& name;
+    const DataAttribute*& attributes;
+    DataNode*& firstChild;
+    DataNode*& parent;
+    DataNode*& nextSibling;
+    std::uint32_t& subtreeNames;
+};
 
 // Interns node and attribute names; a node stores a pointer to its name.
 class NameTable {
@@ -50,23 +182,22 @@ private:
     std::unordered_map<std::string_view, const NameEntry*> byText_;
 };
 
-// Fixed-size slots for nodes, handed out in blocks and recycled through a
-// free list, so a node costs its own size and no allocator header.
+// Fixed-size slots for full nodes, handed out in blocks and recycled through
+// a free list, so a node costs its own size and no allocator header.
 class NodePool {
 public:
     NodePool() = default;
     NodePool(const NodePool&) = delete;
     NodePool& operator=(const NodePool&) = delete;
 
-    DataNode* make(const NameEntry* name, DataNode* parent, std::int32_t depth)
+    FullNode* make(const NameEntry* name, DataNode* parent, std::int32_t depth)
     {
-        void* slot = take();
-        return new (slot) DataNode(name, parent, depth);
+        return new (take()) FullNode(name, parent, depth);
     }
 
-    void destroy(DataNode* node)
+    void destroy(FullNode* node)
     {
-        node->~DataNode();
+        node->~FullNode();
         auto* slot = reinterpret_cast<FreeSlot*>(node);
         slot->next = freeList_;
         freeList_ = slot;
@@ -78,9 +209,9 @@ private:
     };
     union Slot {
         FreeSlot free;
-        alignas(DataNode) unsigned char storage[sizeof(DataNode)];
+        alignas(FullNode) unsigned char storage[sizeof(FullNode)];
     };
-    static constexpr std::size_t blockSlots = 4096;
+    static constexpr std::size_t blockSlots = 1024;
 
     void* take()
     {
@@ -145,52 +276,142 @@ private:
     std::unordered_map<Key, std::unique_ptr<DataAttribute>, KeyHash> lists_;
 };
 
+// Keeps each distinct row shape once.
+class ShapeTable {
+public:
+    const RowShape* intern(RowShape&& shape)
+    {
+        std::size_t h = 0;
+        for (std::size_t i = 0; i < shape.names.size(); ++i) {
+            h = h * 31 + std::hash<const void*>{}(shape.names[i]);
+            h = h * 31 + std::hash<const void*>{}(shape.attributes[i]);
+        }
+        auto range = byHash_.equal_range(h);
+        for (auto it = range.first; it != range.second; ++it)
+            if (it->second->names == shape.names && it->second->attributes == shape.attributes)
+                return it->second.get();
+        for (const NameEntry* name : shape.names)
+            shape.bits |= name->bit;
+        auto stored = std::make_unique<RowShape>(std::move(shape));
+        const RowShape* result = stored.get();
+        byHash_.emplace(h, std::move(stored));
+        return result;
+    }
+
+private:
+    std::unordered_multimap<std::size_t, std::unique_ptr<RowShape>> byHash_;
+};
+
+namespace {
+
+PackedRow* newPackedRow(FullNode* row, const RowShape* shape)
+{
+    auto count = static_cast<std::uint32_t>(shape->names.size());
+    void* memory = ::operator new(packedHeaderSize + count * sizeof(DataNode));
+    auto* packed = new (memory) PackedRow{row, shape, nullptr, count, 0};
+    return packed;
+}
+
+void freePackedRow(PackedRow* packed)
+{
+    packed->~PackedRow();
+    ::operator delete(packed);
+}
+
+} // namespace
+
+// A cell is a DataNode of its own; only the tree makes and ends them.
+struct CellFactory {
+    struct Cell : DataNode {
+        explicit Cell(std::uint32_t index) : DataNode(Kind::Cell, index) {}
+    };
+    static void make(void* where, std::uint32_t index) { new (where) Cell(index); }
+};
 
 DataTree::DataTree()
     : names_(std::make_unique<NameTable>()),
       nodes_(std::make_unique<NodePool>()),
       attributes_(std::make_unique<AttributePool>()),
+      shapes_(std::make_unique<ShapeTable>()),
       lineBuffer_(std::make_unique<char[]>(lineBufferSize))
 {
-    root_.reset(new DataNode(names_->intern("DocRoot"), nullptr, -1));
+    root_ = nodes_->make(names_->intern("DocRoot"), nullptr, -1);
     lineBuffer_[0] = '\0';
 }
 
 DataTree::~DataTree()
 {
-    freeSubtree(root_.get());
+    freeSubtree(root_);
+    nodes_->destroy(root_);
     for (DataNode* node : detached_) {
         freeSubtree(node);
-        nodes_->destroy(node);
+        destroy(node);
     }
+    for (PackedRow* packed : retiredRows_)
+        freePackedRow(packed);
+}
+
+DataNode* DataTree::root() { return root_; }
+const DataNode* DataTree::root() const { return root_; }
+
+LinkRefs DataTree::links(DataNode* node)
+{
+    if (node->kind_ == DataNode::Kind::Full) {
+        auto* f = static_cast<FullNode*>(node);
+        return {f->name_, f->attributes_, f->firstChild_, f->parent_, f->nextSibling_, f->subtreeNames_};
+    }
+    PackedRow* r = PackedRow::of(node);
+    if (!r->links) {
+        r->links = std::make_unique<CellLinks[]>(r->count);
+        for (std::uint32_t i = 0; i < r->count; ++i)
+            r->links[i] = {r->shape->names[i], r->shape->attributes[i], nullptr, r->row, r->implicitNext(i), 0};
+    }
+    CellLinks& l = r->links[node->index_];
+    return {l.name, l.attributes, l.firstChild, l.parent, l.nextSibling, l.subtreeNames};
 }
 
 // ---- search -----------------------------------------------------------------
 
 struct TreeSearch {
-template <typename Match>
-static DataNode* preOrder(const DataNode* start, std::uint32_t bit, Match matches)
-{
-    if (!start)
-        return nullptr;
-    if (matches(start))
-        return const_cast<DataNode*>(start);
-    const DataNode* node = start->firstChild();
-    while (node) {
-        if (matches(node))
-            return const_cast<DataNode*>(node);
-        if (node->firstChild() && (node->subtreeNames_ & bit)) {
-            node = node->firstChild();
-            continue;
-        }
-        while (node != start && !node->nextSibling())
-            node = node->parent();
-        if (node == start)
-            break;
-        node = node->nextSibling();
+    static std::uint32_t namesBelow(const DataNode* node)
+    {
+        if (node->kind_ == DataNode::Kind::Full)
+            return node->full()->subtreeNames_;
+        const PackedRow* r = node->row();
+        return r->links ? r->links[node->index_].subtreeNames : 0;
     }
-    return nullptr;
-}
+
+    template <typename Match>
+    static DataNode* preOrder(const DataNode* start, std::uint32_t bit, Match matches)
+    {
+        if (!start)
+            return nullptr;
+        if (matches(start))
+            return const_cast<DataNode*>(start);
+        const DataNode* node = start->firstChild();
+        while (node) {
+            if (matches(node))
+                return const_cast<DataNode*>(node);
+            if ((namesBelow(node) & bit) && node->firstChild()) {
+                node = node->firstChild();
+                continue;
+            }
+            while (node != start && !node->nextSibling())
+                node = node->parent();
+            if (node == start)
+                break;
+            node = node->nextSibling();
+        }
+        return nullptr;
+    }
+
+    static const NameEntry* nameEntry(const DataNode* node)
+    {
+        if (node->kind_ == DataNode::Kind::Full)
+            return node->full()->name_;
+        const PackedRow* r = node->row();
+        return r->links ? r->links[node->index_].name : r->shape->names[node->index_];
+    }
 };
 
 DataNode* DataTree::findNode(const DataNode* start, std::string_view name) const
@@ -198,7 +419,8 @@ DataNode* DataTree::findNode(const DataNode* start, std::string_view name) const
     const NameEntry* entry = names_->find(name);
     if (!entry)
         return nullptr;
-    return TreeSearch::preOrder(start, entry->bit, [entry](const DataNode* n) { return n->name_ == entry; });
+    return TreeSearch::preOrder(start, entry->bit,
+                                [entry](const DataNode* n) { return TreeSearch::nameEntry(n) == entry; });
 }
 
 DataNode* DataTree::findNodeByAttribute(const DataNode* start, std::string_view name,
@@ -208,7 +430,7 @@ DataNode* DataTree::findNodeByAttribute(const DataNode* start, std::string_view 
     if (!entry)
         return nullptr;
     return TreeSearch::preOrder(start, entry->bit, [&](const DataNode* n) {
-        if (n->name_ != entry)
+        if (TreeSearch::nameEntry(n) != entry)
             return false;
         const DataAttribute* attribute = findAttribute(n, attributeName);
         return attribute && attribute->value() == value;
@@ -219,7 +441,7 @@ const DataAttribute* DataTree::findAttribute(const DataNode* node, std::string_v
 {
     if (!node)
         return nullptr;
-    for (const DataAttribute* a = node->attributes_; a; a = a->next_)
+    for (const DataAttribute* a = node->attributes(); a; a = a->next_)
         if (a->name() == name)
             return a;
     return nullptr;
@@ -227,42 +449,45 @@ const DataAttribute* DataTree::findAttribute(const DataNode* node, std::string_v
 
 // ---- building ---------------------------------------------------------------
 
-DataNode* DataTree::newNode(DataNode* parent, const NameEntry* name)
+FullNode* DataTree::newNode(DataNode* parent, const NameEntry* name)
 {
-    return nodes_->make(name, parent, parent->depth_ + 1);
+    return nodes_->make(name, parent, parent->depth() + 1);
 }
 
 void DataTree::noteSubtreeNames(DataNode* ancestor, std::uint32_t bits)
 {
-    for (; ancestor && (ancestor->subtreeNames_ & bits) != bits; ancestor = ancestor->parent_)
-        ancestor->subtreeNames_ |= bits;
+    while (ancestor && (TreeSearch::namesBelow(ancestor) & bits) != bits) {
+        LinkRefs refs = links(ancestor);
+        refs.subtreeNames |= bits;
+        ancestor = refs.parent;
+    }
 }
 
 void DataTree::linkLast(DataNode* parent, DataNode* child)
 {
-    DataNode* last = (lastAppendParent_ == parent) ? lastAppendChild_ : parent->firstChild_;
+    DataNode* last = (lastAppendParent_ == parent) ? lastAppendChild_ : parent->firstChild();
     if (!last) {
-        parent->firstChild_ = child;
+        links(parent).firstChild = child;
     } else {
-        while (last->nextSibling_)
-            last = last->nextSibling_;
-        last->nextSibling_ = child;
+        while (DataNode* next = last->nextSibling())
+            last = next;
+        links(last).nextSibling = child;
     }
     lastAppendParent_ = parent;
     lastAppendChild_ = child;
-    noteSubtreeNames(parent, child->name_->bit | child->subtreeNames_);
+    noteSubtreeNames(parent, TreeSearch::nameEntry(child)->bit | TreeSearch::namesBelow(child));
 }
 
 void DataTree::linkAfter(DataNode* parent, DataNode* previous, DataNode* child)
 {
     if (!previous) {
-        child->nextSibling_ = parent->firstChild_;
-        parent->firstChild_ = child;
+        links(child).nextSibling = parent->firstChild();
+        links(parent).firstChild = child;
     } else {
-        child->nextSibling_ = previous->nextSibling_;
-        previous->nextSibling_ = child;
+        links(child).nextSibling = previous->nextSibling();
+        links(previous).nextSibling = child;
     }
-    noteSubtreeNames(parent, child->name_->bit | child->subtreeNames_);
+    noteSubtreeNames(parent, TreeSearch::nameEntry(child)->bit | TreeSearch::namesBelow(child));
 }
 
 DataNode* DataTree::addChild(DataNode* parent, std::string_view name)
@@ -282,16 +507,16 @@ DataNode* DataTree::insertChildSorted(DataNode* parent, std::string_view name,
     auto keyOf = [&](const DataNode* n) { return findAttribute(n, keyName); };
     // A first child without a key is passed over as if its key sorted first.
     DataNode* previous = nullptr;
-    DataNode* first = parent->firstChild_;
+    DataNode* first = parent->firstChild();
     if (first) {
         const DataAttribute* firstKey = keyOf(first);
         if (!(firstKey && firstKey->value() > keyValue)) {
             previous = first;
-            while (previous->nextSibling_ && previous->attributes_) {
-                const DataAttribute* nextKey = keyOf(previous->nextSibling_);
+            while (previous->nextSibling() && previous->attributes()) {
+                const DataAttribute* nextKey = keyOf(previous->nextSibling());
                 if (!nextKey || nextKey->value() >= keyValue)
                     break;
-                previous = previous->nextSibling_;
+                previous = previous->nextSibling();
             }
         }
     }
@@ -310,12 +535,38 @@ DataNode* DataTree::copySubtree(DataNode* newParent, const DataNode* source)
 
 DataNode* DataTree::copyInto(DataNode* newParent, const DataNode* source)
 {
-    DataNode* copy = newNode(newParent, source->name_);
+    FullNode* copy = newNode(newParent, TreeSearch::nameEntry(source));
     linkLast(newParent, copy);
-    for (const DataNode* child = source->firstChild_; child; child = child->nextSibling_)
-        copyInto(copy, child);
-    copy->attributes_ = copiedAttributes(source->attributes_);
+    if (!copyAsPackedRow(copy, source)) {
+        for (const DataNode* child = source->firstChild(); child; child = child->nextSibling())
+            copyInto(copy, child);
+    }
+    copy->attributes_ = copiedAttributes(source->attributes());
     return copy;
+}
+
+// A node whose children are all leaves (a template and its labels) is copied
+// as a packed row.
+bool DataTree::copyAsPackedRow(FullNode* copy, const DataNode* source)
+{
+    const DataNode* first = source->firstChild();
+    if (!first)
+        return false;
+    RowShape shape;
+    for (const DataNode* child = first; child; child = child->nextSibling()) {
+        if (child->firstChild())
+            return false;
+        shape.names.push_back(TreeSearch::nameEntry(child));
+        shape.attributes.push_back(copiedAttributes(child->attributes()));
+    }
+    const RowShape* shared = shapes_->intern(std::move(shape));
+    PackedRow* packed = newPackedRow(copy, shared);
+    for (std::uint32_t i = 0; i < packed->count; ++i)
+        CellFactory::make(packed->cell(i), i);
+    copy->packed_ = packed;
+    copy->firstChild_ = packed->cell(0);
+    noteSubtreeNames(copy, shared->bits);
+    return true;
 }
 
 // The attributes a copy gets by setting each source attribute in turn: empty
@@ -323,26 +574,31 @@ DataNode* DataTree::copyInto(DataNode* newParent, const DataNode* source)
 // The usual list has neither and is shared as it is.
 const DataAttribute* DataTree::copiedAttributes(const DataAttribute* source)
 {
+    bool plain = true;
+    for (const DataAttribute* a = source; a && plain; a = a->next_) {
+        if (a->value().empty())
+            plain = false;
+        for (const DataAttribute* b = source; b != a && plain; b = b->next_)
+            if (b->name_ == a->name_)
+                plain = false;
+    }
+    if (plain)
+        return source;
     std::vector<const DataAttribute*> kept;
-    bool changed = false;
     for (const DataAttribute* a = source; a; a = a->next_) {
-        if (a->value().empty()) {
-            changed = true;
+        if (a->value().empty())
             continue;
-        }
         bool repeated = false;
         for (auto& k : kept) {
             if (k->name_ == a->name_) {
                 k = a; // the later value, in the first one's place
-                repeated = changed = true;
+                repeated = true;
                 break;
             }
         }
         if (!repeated)
             kept.push_back(a);
     }
-    if (!changed)
-        return source;
     return attributes_->rebuild(kept, nullptr);
 }
 
@@ -351,14 +607,16 @@ const DataAttribute* DataTree::setAttribute(DataNode* node, std::string_view nam
     if (!node || name.empty() || value.empty())
         return nullptr;
     std::vector<const DataAttribute*> before;
-    const DataAttribute* a = node->attributes_;
+    const DataAttribute* a = node->attributes();
     for (; a && a->name() != name; a = a->next_)
         before.push_back(a);
     // A new name goes to the end of the list, an existing one keeps its place.
     const DataAttribute* rest = a ? a->next_ : nullptr;
     const NameEntry* entry = a ? a->name_ : names_->intern(name);
     const DataAttribute* changed = attributes_->make(entry, value, rest);
-    node->attributes_ = attributes_->rebuild(before, changed);
+    const DataAttribute* list = attributes_->rebuild(before, changed);
+    if (list != node->attributes())
+        links(node).attributes = list;
     return changed;
 }
 
@@ -375,10 +633,10 @@ const DataAttribute* DataTree::appendAttribute(DataNode* node, std::string_view 
     if (!node)
         return nullptr;
     std::vector<const DataAttribute*> all;
-    for (const DataAttribute* a = node->attributes_; a; a = a->next_)
+    for (const DataAttribute* a = node->attributes(); a; a = a->next_)
         all.push_back(a);
     const DataAttribute* added = attributes_->make(names_->intern(name), value, nullptr);
-    node->attributes_ = attributes_->rebuild(all, added);
+    links(node).attributes = attributes_->rebuild(all, added);
     return added;
 }
 
@@ -386,54 +644,98 @@ void DataTree::setName(DataNode* node, std::string_view name)
 {
     if (!node)
         return;
-    node->name_ = names_->intern(name);
-    noteSubtreeNames(node->parent_, node->name_->bit);
+    const NameEntry* entry = names_->intern(name);
+    if (TreeSearch::nameEntry(node) == entry)
+        return;
+    links(node).name = entry;
+    noteSubtreeNames(node->parent(), entry->bit);
 }
 
 // ---- removal ----------------------------------------------------------------
 
 void DataTree::unlink(DataNode* node)
 {
-    DataNode* parent = node->parent_;
-    if (parent->firstChild_ == node) {
-        parent->firstChild_ = node->nextSibling_;
+    DataNode* parent = node->parent();
+    DataNode* next = node->nextSibling();
+    if (parent->firstChild() == node) {
+        links(parent).firstChild = next;
     } else {
-        DataNode* previous = parent->firstChild_;
-        while (previous && previous->nextSibling_ != node)
-            previous = previous->nextSibling_;
+        DataNode* previous = parent->firstChild();
+        while (previous && previous->nextSibling() != node)
+            previous = previous->nextSibling();
         if (previous)
-            previous->nextSibling_ = node->nextSibling_;
+            links(previous).nextSibling = next;
     }
-    node->nextSibling_ = nullptr;
+    links(node).nextSibling = nullptr;
     lastAppendParent_ = lastAppendChild_ = nullptr;
 }
 
 void DataTree::detachNode(DataNode* node)
 {
-    if (!node || !node->parent_)
+    if (!node || !node->parent())
         return;
     unlink(node);
-    node->parent_ = nullptr;
+    links(node).parent = nullptr;
+    if (node->kind_ == DataNode::Kind::Cell)
+        PackedRow::of(node)->pinned += 1;
     detached_.push_back(node);
 }
 
-// Frees everything below node, without recursion: trees read from files may
-// be deep.
+// Ends one node whose children are already gone. A cell's storage belongs to
+// its row and goes with the row.
+void DataTree::destroy(DataNode* node)
+{
+    if (node->kind_ == DataNode::Kind::Cell) {
+        node->text_.clear();
+        return;
+    }
+    auto* full = static_cast<FullNode*>(node);
+    if (PackedRow* packed = full->packed_) {
+        if (packed->pinned == 0)
+            freePackedRow(packed);
+        else
+            retiredRows_.push_back(packed);
+    }
+    nodes_->destroy(full);
+}
+
+// Frees everything below node, in post-order and without recursion: trees
+// read from files may be deep.
 void DataTree::freeSubtree(DataNode* node)
 {
-    DataNode* current = node->firstChild_;
-    node->firstChild_ = nullptr;
-    node->attributes_ = nullptr;
+    DataNode* current = node->firstChild();
     while (current) {
-        if (current->firstChild_) {
-            DataNode* child = current->firstChild_;
-            current->firstChild_ = nullptr;
+        while (DataNode* child = current->firstChild())
             current = child;
-            continue;
+        for (;;) {
+            DataNode* next = current->nextSibling();
+            DataNode* up = current->parent();
+            destroy(current);
+            if (next) {
+                current = next;
+                break;
+            }
+            if (up == node) {
+                current = nullptr;
+                break;
+            }
+            current = up;
         }
-        DataNode* next = current->nextSibling_ ? current->nextSibling_ : current->parent_;
-        nodes_->destroy(current);
-        current = (next == node) ? nullptr : next;
+    }
+    LinkRefs refs = links(node);
+    refs.firstChild = nullptr;
+    refs.attributes = nullptr;
+    refs.subtreeNames = 0;
+    if (node->kind_ == DataNode::Kind::Full) {
+        auto* full = static_cast<FullNode*>(node);
+        if (full->packed_) {
+            // the cells are gone; the block goes unless a detached cell holds it
+            if (full->packed_->pinned == 0)
+                freePackedRow(full->packed_);
+            else
+                retiredRows_.push_back(full->packed_);
+            full->packed_ = nullptr;
+        }
     }
     lastAppendParent_ = lastAppendChild_ = nullptr;
 }
@@ -443,11 +745,10 @@ void DataTree::deleteNode(DataNode* node)
     if (!node)
         return;
     freeSubtree(node);
-    node->subtreeNames_ = 0;
-    if (!node->parent_)
+    if (!node->parent())
         return; // the root, or a detached node, stays, emptied
     unlink(node);
-    nodes_->destroy(node);
+    destroy(node);
 }
 
 } // namespace tsl

@@ -13,6 +13,8 @@ namespace tsl {
 
 class DataTree;
 struct NameEntry;
+struct PackedRow;
+struct FullNode;
 
 // One attribute of a node. Attribute lists are immutable and shared: every row
 // of the data carries the same "value"/"order" pair per column, so the tree
@@ -38,45 +40,50 @@ private:
 
 // An element of the tree. Nodes are made, renamed, linked and freed only by
 // their DataTree; texts may be set directly.
+//
+// Most nodes of a large tree are the cells of data rows: the "label" children
+// that a row gets as a copy of the template. Those are stored packed, sixteen
+// bytes each, behind their row; their name, attributes and links follow from
+// their place in the row. Every other node carries its fields itself. Both
+// kinds answer the same accessors.
 class DataNode {
 public:
     std::string_view name() const;
     std::string_view text() const { return text_.view(); }
     void setText(std::string_view text) { text_.assign(text); }
-    const DataAttribute* attributes() const { return attributes_; }
-    DataNode* firstChild() const { return firstChild_; }
-    DataNode* parent() const { return parent_; }
-    DataNode* nextSibling() const { return nextSibling_; }
-    std::int32_t depth() const { return depth_; }
+    const DataAttribute* attributes() const;
+    DataNode* firstChild() const;
+    DataNode* parent() const;
+    DataNode* nextSibling() const;
+    std::int32_t depth() const;
 
     DataNode(const DataNode&) = delete;
     DataNode& operator=(const DataNode&) = delete;
 
+protected:
+    enum class Kind : std::uint8_t { Full, Cell };
+    DataNode(Kind kind, std::uint32_t index) : kind_(kind), index_(index) {}
+    ~DataNode() = default;
+
 private:
     friend class DataTree;
-    friend class NodePool;
     friend struct TreeSearch;
-    DataNode(const NameEntry* name, DataNode* parent, std::int32_t depth)
-        : name_(name), parent_(parent), depth_(depth)
-    {
-    }
+    friend struct PackedRow;
 
-    const NameEntry* name_;
+    const FullNode* full() const;
+    const PackedRow* row() const;
+
+    Kind kind_;
+    // A cell's position in its row.
+    std::uint32_t index_;
     CompactText text_;
-    const DataAttribute* attributes_ = nullptr;
-    DataNode* firstChild_ = nullptr;
-    DataNode* parent_;
-    DataNode* nextSibling_ = nullptr;
-    std::int32_t depth_;
-    // One bit per name (by interning order, modulo 32) of every node below this
-    // one. Searches skip subtrees that cannot hold the name they look for.
-    // Bits are added as nodes are linked and never removed.
-    std::uint32_t subtreeNames_ = 0;
 };
 
 class NameTable;
 class NodePool;
 class AttributePool;
+class ShapeTable;
+struct LinkRefs;
 
 // The one in-memory document: templates, file labels and all data read.
 class DataTree {
@@ -86,8 +93,8 @@ public:
     DataTree(const DataTree&) = delete;
     DataTree& operator=(const DataTree&) = delete;
 
-    DataNode* root() { return root_.get(); }
-    const DataNode* root() const { return root_.get(); }
+    DataNode* root();
+    const DataNode* root() const;
 
     // Pre-order search below start; start itself is a candidate.
     DataNode* findNode(const DataNode* start, std::string_view name) const;
@@ -121,21 +128,27 @@ public:
     char* lineBuffer() { return lineBuffer_.get(); }
 
 private:
-    DataNode* newNode(DataNode* parent, const NameEntry* name);
+    FullNode* newNode(DataNode* parent, const NameEntry* name);
+    LinkRefs links(DataNode* node);
     void linkLast(DataNode* parent, DataNode* child);
     void linkAfter(DataNode* parent, DataNode* previous, DataNode* child);
-    static void noteSubtreeNames(DataNode* ancestor, std::uint32_t bits);
+    void noteSubtreeNames(DataNode* ancestor, std::uint32_t bits);
     DataNode* copyInto(DataNode* newParent, const DataNode* source);
+    bool copyAsPackedRow(FullNode* copy, const DataNode* source);
     const DataAttribute* copiedAttributes(const DataAttribute* source);
     void freeSubtree(DataNode* node);
+    void destroy(DataNode* node);
     void unlink(DataNode* node);
 
     std::unique_ptr<NameTable> names_;
     std::unique_ptr<NodePool> nodes_;
     std::unique_ptr<AttributePool> attributes_;
-    std::unique_ptr<DataNode> root_;
+    std::unique_ptr<ShapeTable> shapes_;
+    FullNode* root_;
     std::unique_ptr<char[]> lineBuffer_;
     std::vector<DataNode*> detached_;
+    // Rows freed while one of their cells was detached and still held.
+    std::vector<PackedRow*> retiredRows_;
     // The last child linked by addChild, so that building a long child list
     // does not walk the list once per child.
     DataNode* lastAppendParent_ = nullptr;
