@@ -1,0 +1,670 @@
+#include "app/window/corvane_dlg.h"
+
+#include "app/settings_commands.h"
+#include "app/window/window_icon.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tsl {
+
+namespace {
+
+// The controls a read disables, and the read button's two captions.
+bool disabledDuringRead(ControlId id)
+{
+    switch (id) {
+    case ControlId::ClearCsvData:
+    case ControlId::ConvertUnits:
+    case ControlId::FillBlanks:
+    case ControlId::ReadLabelTemplate:
+    case ControlId::SaveToCsv:
+    case ControlId::SaveToXml:
+    case ControlId::SetOutputTemplate:
+    case ControlId::DateFormatList:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const char* const readCaption = "&Read CSV Data";
+const char* const stopCaption = "Stop Reading";
+
+QString fromNarrow(const std::string& text)
+{
+    return QString::fromStdString(logText(text));
+}
+
+template <std::size_t N>
+void fillList(QComboBox* list, const std::array<std::string_view, N>& items)
+{
+    for (std::string_view item : items)
+        list->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+}
+
+QDateTimeEdit* makeTimePicker(QWidget* parent)
+{
+    auto* picker = new QDateTimeEdit(parent);
+    picker->setDisplayFormat("HH:mm:ss");
+    return picker;
+}
+
+// A drop-down list with its "< caption" to the right.
+QHBoxLayout* listWithCaption(QComboBox* list, const char* caption, QWidget* parent)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(list);
+    row->addWidget(new QLabel(caption, parent));
+    row->addStretch(1);
+    return row;
+}
+
+class ScopedCount {
+public:
+    explicit ScopedCount(int& count) : count_(count) { ++count_; }
+    ~ScopedCount() { --count_; }
+    ScopedCount(const ScopedCount&) = delete;
+    ScopedCount& operator=(const ScopedCount&) = delete;
+
+private:
+    int& count_;
+};
+
+} // namespace
+
+CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle("Zorbelin Tessaloom v1.1");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    createControls();
+    arrangeControls();
+    DoDataExchange();
+    wireMessageMap();
+
+    log_.setAppendListener([this](const std::string& line) {
+        logList_->addItem(QString::fromStdString(line));
+    });
+    log_.setShowLastListener([this] {
+        int last = logList_->count() - 1;
+        if (last < 0)
+            return;
+        logList_->setCurrentRow(last);
+        logList_->scrollToItem(logList_->item(last));
+    });
+    OnInitDialog();
+}
+
+CCorvaneDlg::~CCorvaneDlg()
+{
+    // Child widgets outlive this part of the object; none may reach it.
+    closing_ = true;
+    for (auto& [watched, handler] : killFocusHandlers_)
+        watched->removeEventFilter(this);
+    log_.setAppendListener({});
+    log_.setShowLastListener({});
+}
+
+void CCorvaneDlg::createControls()
+{
+    interval_ = new QComboBox(this);
+    reduction_ = new QComboBox(this);
+    lineLabel_ = new QCheckBox("Line Label", this);
+    previewData_ = new QPushButton("Preview Data", this);
+    close_ = new QPushButton("Close", this);
+    templateFileName_ = new QLineEdit(this);
+    readLabelTemplate_ = new QPushButton("Read &Label Template", this);
+    split_ = new QComboBox(this);
+    convertUnits_ = new QPushButton("Convert Units", this);
+    dataFileName_ = new QLineEdit(this);
+    readCsvData_ = new QPushButton(readCaption, this);
+    saveToXml_ = new QPushButton("Save to XML", this);
+    fillDatabase_ = new QPushButton("Fill Database", this);
+    conversion_ = new QComboBox(this);
+    clearCsvData_ = new QPushButton("Clear CSV Data", this);
+    saveToCsv_ = new QPushButton("&Save to CSV", this);
+    fillValue_ = new QPushButton("Fill Value", this);
+    conversionColumn_ = new QLineEdit(this);
+    fillBlanks_ = new QPushButton("Fill Blanks", this);
+    setOutputTemplate_ = new QPushButton("Set Output Template", this);
+    delimiter_ = new QLineEdit(this);
+    timeDelimiter_ = new QCheckBox("Time Delimiter", this);
+    bracketEnable_ = new QCheckBox("Enable", this);
+    bracketStart_ = makeTimePicker(this);
+    bracketEnd_ = makeTimePicker(this);
+    dateFormat_ = new QComboBox(this);
+    writeDateFrom_ = new QCheckBox("Write date starting at:", this);
+    writeStartDate_ = new QDateTimeEdit(this);
+    writeStartDate_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    writeStartDate_->setCalendarPopup(true);
+    logList_ = new QListWidget(this);
+    logList_->setUniformItemSizes(true);
+    logList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    progress_ = new QProgressBar(this);
+
+    close_->setDefault(true);
+    lineLabel_->setVisible(false);
+    delimiter_->setMaximumWidth(40);
+    templateFileName_->setMinimumWidth(220);
+    dataFileName_->setMinimumWidth(220);
+    templateFileName_->setToolTip("The last label template file read");
+    dataFileName_->setToolTip("The last data file chosen");
+    conversionColumn_->setToolTip("Convert Units works on the columns whose label contains this text");
+
+    QSizePolicy keepSpace = progress_->sizePolicy();
+    keepSpace.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(keepSpace);
+    progress_->setRange(0, 1000);
+    progress_->setTextVisible(true);
+    progress_->hide();
+}
+
+void CCorvaneDlg::arrangeControls()
+{
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+
+    grid->addLayout(listWithCaption(interval_, "< Data Interval", this), 0, 0);
+    grid->addLayout(listWithCaption(reduction_, "< Average/Sample Data", this), 0, 1, 1, 2);
+    grid->addWidget(lineLabel_, 0, 3);
+    grid->addWidget(previewData_, 0, 4);
+    grid->addWidget(close_, 0, 5);
+
+    grid->addWidget(templateFileName_, 1, 0);
+    grid->addWidget(readLabelTemplate_, 1, 1);
+    grid->addWidget(setOutputTemplate_, 1, 2);
+    grid->addLayout(listWithCaption(split_, "< Split Output File", this), 1, 3);
+    grid->addWidget(convertUnits_, 1, 4);
+    grid->addWidget(conversion_, 1, 5);
+
+    grid->addWidget(dataFileName_, 2, 0);
+    grid->addWidget(readCsvData_, 2, 1);
+    grid->addWidget(saveToXml_, 2, 2);
+    grid->addWidget(fillDatabase_, 2, 3);
+    grid->addWidget(conversionColumn_, 2, 4);
+    grid->addWidget(fillBlanks_, 2, 5);
+
+    auto* delimiterRow = new QHBoxLayout;
+    delimiterRow->addWidget(delimiter_);
+    delimiterRow->addWidget(new QLabel("< CSV Delimiter", this));
+    delimiterRow->addSpacing(16);
+    delimiterRow->addWidget(timeDelimiter_);
+    delimiterRow->addStretch(1);
+    grid->addLayout(delimiterRow, 3, 0);
+    grid->addWidget(clearCsvData_, 3, 1);
+    grid->addWidget(saveToCsv_, 3, 2);
+    grid->addWidget(fillValue_, 3, 3);
+    auto* writeDateRow = new QHBoxLayout;
+    writeDateRow->addWidget(writeDateFrom_);
+    writeDateRow->addWidget(writeStartDate_, 1);
+    grid->addLayout(writeDateRow, 3, 4, 1, 2);
+
+    grid->addLayout(listWithCaption(dateFormat_, "< Date Format", this), 4, 0);
+    auto* bracket = new QGroupBox("Bracket Evaluation Time", this);
+    auto* bracketRow = new QHBoxLayout(bracket);
+    bracketRow->addWidget(bracketEnable_);
+    bracketRow->addSpacing(24);
+    bracketRow->addWidget(new QLabel("Start Eval", bracket));
+    bracketRow->addWidget(bracketStart_);
+    bracketRow->addSpacing(24);
+    bracketRow->addWidget(new QLabel("End Eval", bracket));
+    bracketRow->addWidget(bracketEnd_);
+    bracketRow->addStretch(1);
+    grid->addWidget(bracket, 4, 1, 1, 5);
+
+    grid->setColumnStretch(0, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(logList_, 1);
+    layout->addWidget(progress_);
+    resize(980, 560);
+}
+
+void CCorvaneDlg::DoDataExchange()
+{
+    const std::pair<ControlId, QWidget*> bindings[] = {
+        {ControlId::IntervalList, interval_},
+        {ControlId::ReductionList, reduction_},
+        {ControlId::LineLabel, lineLabel_},
+        {ControlId::PreviewData, previewData_},
+        {ControlId::Close, close_},
+        {ControlId::TemplateFileName, templateFileName_},
+        {ControlId::ReadLabelTemplate, readLabelTemplate_},
+        {ControlId::SplitList, split_},
+        {ControlId::ConvertUnits, convertUnits_},
+        {ControlId::DataFileName, dataFileName_},
+        {ControlId::ReadCsvData, readCsvData_},
+        {ControlId::SaveToXml, saveToXml_},
+        {ControlId::FillDatabase, fillDatabase_},
+        {ControlId::ConversionList, conversion_},
+        {ControlId::ClearCsvData, clearCsvData_},
+        {ControlId::SaveToCsv, saveToCsv_},
+        {ControlId::FillValue, fillValue_},
+        {ControlId::ConversionColumn, conversionColumn_},
+        {ControlId::FillBlanks, fillBlanks_},
+        {ControlId::SetOutputTemplate, setOutputTemplate_},
+        {ControlId::Delimiter, delimiter_},
+        {ControlId::TimeDelimiter, timeDelimiter_},
+        {ControlId::BracketEnable, bracketEnable_},
+        {ControlId::BracketStart, bracketStart_},
+        {ControlId::BracketEnd, bracketEnd_},
+        {ControlId::DateFormatList, dateFormat_},
+        {ControlId::WriteDateFrom, writeDateFrom_},
+        {ControlId::WriteStartDate, writeStartDate_},
+        {ControlId::Log, logList_},
+    };
+    for (const auto& [id, widget] : bindings) {
+        controls_[static_cast<int>(id)] = widget;
+        widget->setObjectName(QString("control%1").arg(static_cast<int>(id)));
+    }
+}
+
+void CCorvaneDlg::wireMessageMap()
+{
+    for (const MessageMapEntry& entry : GetMessageMap()) {
+        auto handler = entry.handler;
+        std::function<void()> run = [this, handler] { runCommand([this, handler] { (this->*handler)(); }); };
+        QWidget* widget = control(static_cast<ControlId>(entry.id));
+        switch (entry.notification) {
+        case Notification::Clicked:
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                connect(button, &QAbstractButton::clicked, this, run);
+            break;
+        case Notification::SelectionChange:
+            if (auto* list = qobject_cast<QComboBox*>(widget))
+                connect(list, &QComboBox::currentIndexChanged, this, run);
+            break;
+        case Notification::KillFocus:
+            if (widget) {
+                killFocusHandlers_[widget] = run;
+                widget->installEventFilter(this);
+            }
+            break;
+        case Notification::Command:
+            commandHandlers_[entry.id] = run;
+            break;
+        }
+    }
+}
+
+void CCorvaneDlg::OnInitDialog()
+{
+    setAcceptDrops(true);
+
+    // The About entry: the window manager owns the title bar's menu, so it
+    // sits in the window's context menu and on F1.
+    auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(about, &QShortcut::activated, this, [this] { commandHandlers_.at(aboutCommandId)(); });
+    setWindowIcon(tessaloomIcon());
+
+    // The lists and their first selections are set up without their
+    // commands running: nothing has changed yet.
+    {
+        QSignalBlocker blockInterval(interval_), blockReduction(reduction_), blockDate(dateFormat_),
+            blockSplit(split_), blockConversion(conversion_);
+        fillList(interval_, intervalItems);
+        interval_->setCurrentIndex(static_cast<int>(DataInterval::Min1));
+        delimiter_->setText(",");
+        fillList(conversion_, conversionItems);
+        conversion_->setCurrentIndex(0);
+        conversionColumn_->setText("TEMP");
+        fillList(reduction_, reductionItems);
+        reduction_->setCurrentIndex(static_cast<int>(ReductionMode::Averaging));
+        fillList(dateFormat_, dateFormatItems);
+        dateFormat_->setCurrentIndex(1);
+        fillList(split_, splitItems);
+        split_->setCurrentIndex(0);
+    }
+    bracketEnable_->setChecked(false);
+    timeDelimiter_->setChecked(true);
+    const QDate pickerDay(2010, 1, 4);
+    bracketStart_->setDateTime(QDateTime(pickerDay, QTime(7, 0, 0)));
+    bracketEnd_->setDateTime(QDateTime(pickerDay, QTime(18, 0, 0)));
+    initialiseSettings(*this);
+
+    fileRequest_ = FileRequest::startValues();
+    appendWelcomeBlock(log_);
+}
+
+// --- CommandContext ---
+
+ToolSettings CCorvaneDlg::settings() const
+{
+    auto timeOf = [](const QDateTimeEdit* picker) {
+        QTime time = picker->time();
+        return TimeOfDay{time.hour(), time.minute(), time.second()};
+    };
+    ToolSettings now;
+    now.interval = static_cast<DataInterval>(interval_->currentIndex());
+    now.reduction = static_cast<ReductionMode>(reduction_->currentIndex());
+    now.dateFormat = dateFormat_->currentIndex();
+    now.timeDelimiter = timeDelimiter_->isChecked();
+    now.delimiter = delimiter_->text().toStdString();
+    now.splitDays = split_->currentIndex();
+    now.bracketEnabled = bracketEnable_->isChecked();
+    now.bracketStart = timeOf(bracketStart_);
+    now.bracketEnd = timeOf(bracketEnd_);
+    now.writeDateFrom = writeDateFrom_->isChecked();
+    now.writeStartDate = static_cast<std::time_t>(writeStartDate_->dateTime().toSecsSinceEpoch());
+    now.lineLabelled = lineLabel_->isChecked();
+    now.conversion = conversion_->currentIndex();
+    now.conversionColumn = conversionColumn_->text().toStdString();
+    return now;
+}
+
+void CCorvaneDlg::setDateFormat(DateFormatId format)
+{
+    // A choice made by the program, not the user: no command runs.
+    QSignalBlocker block(dateFormat_);
+    dateFormat_->setCurrentIndex(format);
+}
+
+void CCorvaneDlg::setTimeDelimiter(bool checked)
+{
+    timeDelimiter_->setChecked(checked);
+}
+
+void CCorvaneDlg::setWriteStartDate(std::time_t localTime)
+{
+    writeStartDate_->setDateTime(QDateTime::fromSecsSinceEpoch(static_cast<qint64>(localTime)));
+}
+
+void CCorvaneDlg::setConversionColumn(const std::string& text)
+{
+    conversionColumn_->setText(fromNarrow(text));
+}
+
+bool CCorvaneDlg::runFileDialog(FileDialogMode mode)
+{
+    bool chosen = fileDialog_ ? fileDialog_(mode, fileRequest_) : runQtFileDialog(this, mode, fileRequest_);
+    if (chosen && mode == FileDialogMode::Open && batchDialogExpected_) {
+        batchDialogExpected_ = false;
+        startProgress(fileRequest_.chosenPaths());
+    }
+    return chosen;
+}
+
+MessageAnswer CCorvaneDlg::messageBox(const std::string& text, const std::string& caption,
+                                      MessageButtons buttons)
+{
+    if (question_)
+        return question_(text, caption, buttons);
+    return runQtQuestion(this, text, caption, buttons);
+}
+
+bool CCorvaneDlg::pumpMessages()
+{
+    // A close waits for the read; every file left in the batch stops at once.
+    if (pendingClose_ != PendingClose::None && readRunning())
+        reading_.stopRequested = 1;
+    if (!pump_.due())
+        return true;
+    try {
+        if (progressWatcher_.active() && sinceProgressUpdate_.elapsed() >= 200)
+            updateProgress();
+        QCoreApplication::processEvents();
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void CCorvaneDlg::enableControl(ControlId id, bool enabled)
+{
+    if (holdForBatch(id, enabled))
+        return;
+    if (QWidget* widget = control(id))
+        widget->setEnabled(enabled);
+}
+
+void CCorvaneDlg::setControlText(ControlId id, const std::string& text)
+{
+    if (holdForBatch(id, text))
+        return;
+    QWidget* widget = control(id);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(fromNarrow(text));
+    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->setText(fromNarrow(text));
+}
+
+QWidget* CCorvaneDlg::control(ControlId id) const
+{
+    auto it = controls_.find(static_cast<int>(id));
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+// --- reading state across a batch ---
+
+bool CCorvaneDlg::holdForBatch(ControlId id, bool enabled)
+{
+    if (batchDepth_ == 0 || !disabledDuringRead(id))
+        return false;
+    heldEnabled_[static_cast<int>(id)] = enabled;
+    // Disabling is never held back.
+    return enabled;
+}
+
+bool CCorvaneDlg::holdForBatch(ControlId id, const std::string& text)
+{
+    if (batchDepth_ == 0 || id != ControlId::ReadCsvData)
+        return false;
+    heldText_[static_cast<int>(id)] = text;
+    return text != stopCaption;
+}
+
+void CCorvaneDlg::releaseHeldState()
+{
+    auto enabled = std::move(heldEnabled_);
+    auto texts = std::move(heldText_);
+    heldEnabled_.clear();
+    heldText_.clear();
+    for (const auto& [id, state] : enabled)
+        enableControl(static_cast<ControlId>(id), state);
+    for (const auto& [id, text] : texts)
+        setControlText(static_cast<ControlId>(id), text);
+}
+
+void CCorvaneDlg::beginBatch()
+{
+    ++batchDepth_;
+}
+
+void CCorvaneDlg::endBatch()
+{
+    if (--batchDepth_ > 0)
+        return;
+    endProgress();
+    releaseHeldState();
+}
+
+// --- progress of a read ---
+
+void CCorvaneDlg::startProgress(const std::vector<std::string>& paths)
+{
+    progressWatcher_.startBatch(paths);
+    progress_->setValue(0);
+    progress_->setFormat(QString("File 1 of %1").arg(paths.size()));
+    progress_->show();
+    sinceProgressUpdate_.start();
+}
+
+void CCorvaneDlg::updateProgress()
+{
+    sinceProgressUpdate_.restart();
+    std::optional<ReadPosition> where = progressWatcher_.poll();
+    if (!where)
+        return;
+    progress_->setValue(static_cast<int>(std::lround(where->fraction * 1000.0)));
+    progress_->setFormat(QString("File %1 of %2: %p%").arg(where->fileIndex + 1).arg(where->fileCount));
+}
+
+void CCorvaneDlg::endProgress()
+{
+    progressWatcher_.endBatch();
+    progress_->hide();
+}
+
+// --- commands, closing, drops ---
+
+void CCorvaneDlg::runCommand(const std::function<void()>& command)
+{
+    if (closing_)
+        return;
+    {
+        ScopedCount depth(commandDepth_);
+        command();
+    }
+    if (commandDepth_ == 0)
+        runDeferredWork();
+}
+
+void CCorvaneDlg::runDeferredWork()
+{
+    if (pendingClose_ != PendingClose::None) {
+        PendingClose kind = pendingClose_;
+        pendingClose_ = PendingClose::None;
+        finishClose(kind);
+        return;
+    }
+    if (!pendingDrops_.empty() && !closing_) {
+        std::vector<std::string> paths = std::move(pendingDrops_.front());
+        pendingDrops_.pop_front();
+        QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
+    }
+}
+
+void CCorvaneDlg::requestClose(PendingClose kind)
+{
+    if (closing_)
+        return;
+    if (commandDepth_ > 0) {
+        // The read still holds nodes of the tree: stop it, close afterwards.
+        if (pendingClose_ != PendingClose::Ok)
+            pendingClose_ = kind;
+        if (readRunning())
+            reading_.stopRequested = 1;
+        return;
+    }
+    finishClose(kind);
+}
+
+void CCorvaneDlg::finishClose(PendingClose kind)
+{
+    if (closing_)
+        return;
+    closing_ = true;
+    pendingDrops_.clear();
+    if (kind == PendingClose::Ok) {
+        DataNode* root = tree_.root();
+        while (DataNode* child = root->firstChild())
+            tree_.deleteNode(child);
+        reading_.templateNode = nullptr;
+        done(QDialog::Accepted);
+    } else {
+        done(QDialog::Rejected);
+    }
+}
+
+void CCorvaneDlg::reject()
+{
+    requestClose(PendingClose::Cancel);
+}
+
+void CCorvaneDlg::dropFiles(const std::vector<std::string>& paths)
+{
+    if (closing_ || paths.empty())
+        return;
+    if (commandDepth_ > 0) {
+        pendingDrops_.push_back(paths);
+        log_.append(paths.size() == 1 ? "The dropped file will be read when the current read ends."
+                                      : "The dropped files will be read when the current read ends.");
+        return;
+    }
+    runCommand([this, &paths] {
+        beginBatch();
+        startProgress(paths);
+        dropFilesCommand(paths);
+        endBatch();
+    });
+}
+
+void CCorvaneDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CCorvaneDlg::dropEvent(QDropEvent* event)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    if (paths.empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The drag source waits for the drop to be answered; the files are read
+    // once it has been.
+    QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
+}
+
+void CCorvaneDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addSeparator();
+    QAction* about = menu.addAction("&About Corvane...");
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    if (menu.exec(event->globalPos()) == about)
+        commandHandlers_.at(aboutCommandId)();
+}
+
+bool CCorvaneDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !closing_) {
+        auto* focus = static_cast<QFocusEvent*>(event);
+        // The edit's own context menu takes the focus for a moment only.
+        if (focus->reason() != Qt::PopupFocusReason) {
+            auto it = killFocusHandlers_.find(watched);
+            if (it != killFocusHandlers_.end())
+                it->second();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CCorvaneDlg::notInThisBuild(const char* command)
+{
+    log_.append(std::string("The command \"") + command + "\" is not part of this build.");
+    log_.showLast();
+}
+
+} // namespace tsl

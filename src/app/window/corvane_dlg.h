@@ -1,0 +1,218 @@
+#pragma once
+
+#include "app/command_context.h"
+#include "app/window/file_dialogs.h"
+#include "app/window/message_pump.h"
+#include "app/window/question_box.h"
+#include "app/window/read_progress_watcher.h"
+#include "tree/data_tree.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QDateTimeEdit;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+namespace tsl {
+
+class CCorvaneDlg;
+
+// What a control reports, as the command map names it.
+enum class Notification {
+    Clicked,         // a button or check box was clicked
+    SelectionChange, // a drop-down list's selection changed
+    KillFocus,       // an edit lost the keyboard focus
+    Command,         // a menu entry or a shortcut (no control)
+};
+
+// One line of the command map: the control (or command number) and what it
+// reports, and the handler that runs.
+struct MessageMapEntry {
+    int id;
+    Notification notification;
+    void (CCorvaneDlg::*handler)();
+};
+
+// The About entry's command number.
+inline constexpr int aboutCommandId = 16;
+
+// The main window. It owns the controls (which hold the settings), the data
+// tree, the message log, the shared file request and the reading state, and
+// is the context every command runs in.
+class CCorvaneDlg : public QDialog, public CommandContext {
+    Q_OBJECT
+public:
+    explicit CCorvaneDlg(QWidget* parent = nullptr);
+    ~CCorvaneDlg() override;
+
+    static std::span<const MessageMapEntry> GetMessageMap();
+
+    // --- CommandContext ---
+    ToolSettings settings() const override;
+    void setDateFormat(DateFormatId format) override;
+    void setTimeDelimiter(bool checked) override;
+    void setWriteStartDate(std::time_t localTime) override;
+    void setConversionColumn(const std::string& text) override;
+    MessageLog& log() override { return log_; }
+    DataTree& tree() override { return tree_; }
+    ReadingState& reading() override { return reading_; }
+    FileRequest& fileRequest() override { return fileRequest_; }
+    bool runFileDialog(FileDialogMode mode) override;
+    MessageAnswer messageBox(const std::string& text, const std::string& caption,
+                             MessageButtons buttons) override;
+    bool pumpMessages() override;
+    void enableControl(ControlId id, bool enabled) override;
+    void setControlText(ControlId id, const std::string& text) override;
+
+    // --- the window ---
+    // The control with that identifier (nullptr for none).
+    QWidget* control(ControlId id) const;
+    template <class Widget>
+    Widget* controlAs(ControlId id) const { return qobject_cast<Widget*>(control(id)); }
+    QProgressBar* readProgressBar() const { return progress_; }
+
+    // Replace the real dialogs (tests answer in the user's place).
+    void setFileDialogProvider(FileDialogProvider provider) { fileDialog_ = std::move(provider); }
+    void setQuestionProvider(QuestionProvider provider) { question_ = std::move(provider); }
+    MessagePump& messagePump() { return pump_; }
+
+    // Files dropped onto the window (or handed over as if they were): read now,
+    // or once the running read has ended.
+    void dropFiles(const std::vector<std::string>& paths);
+
+    // --- the command map's handlers ---
+    void OnIntervalChanged();
+    void OnReductionChanged();
+    void OnLineLabelToggled();
+    void OnPreviewData();
+    void OnCloseButton();
+    void OnReadLabelTemplate();
+    void OnSplitChanged();
+    void OnConvertUnits();
+    void OnReadCsvData();
+    void OnSaveToXml();
+    void OnFillDatabase();
+    void OnConversionChanged();
+    void OnClearCsvData();
+    void OnSaveToCsv();
+    void OnFillValue();
+    void OnFillBlanks();
+    void OnSetOutputTemplate();
+    void OnDelimiterEdited();
+    void OnTimeDelimiterToggled();
+    void OnBracketToggled();
+    void OnDateFormatChanged();
+    void OnWriteDateToggled();
+    void OnAbout();
+
+public slots:
+    // Escape and the close box.
+    void reject() override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class PendingClose { None, Ok, Cancel };
+
+    void createControls();
+    void arrangeControls();
+    // Binds each identifier to its control.
+    void DoDataExchange();
+    void wireMessageMap();
+    void OnInitDialog();
+
+    // Runs one command; what had to wait for the commands under way (a close,
+    // dropped files) runs once the outermost has returned.
+    void runCommand(const std::function<void()>& command);
+    void runDeferredWork();
+    void requestClose(PendingClose kind);
+    void finishClose(PendingClose kind);
+    bool readRunning() const { return reading_.readInProgress != 0 || batchDepth_ > 0; }
+    void startProgress(const std::vector<std::string>& paths);
+    void updateProgress();
+    void endProgress();
+    void notInThisBuild(const char* command);
+    // The core's drop command over a batch that dropFiles has set up.
+    void dropFilesCommand(const std::vector<std::string>& paths);
+    // During a batch the window stays in its reading state from the first file
+    // to the last, even when a failed file asks for the idle state in between:
+    // the next file is already being read into the tree.
+    bool holdForBatch(ControlId id, bool enabled);
+    bool holdForBatch(ControlId id, const std::string& text);
+    void releaseHeldState();
+    void beginBatch();
+    void endBatch();
+
+    DataTree tree_;
+    MessageLog log_;
+    ReadingState reading_;
+    FileRequest fileRequest_;
+
+    FileDialogProvider fileDialog_;
+    QuestionProvider question_;
+    MessagePump pump_;
+    ReadProgressWatcher progressWatcher_;
+    QElapsedTimer sinceProgressUpdate_;
+
+    std::map<int, QWidget*> controls_;
+    std::map<QObject*, std::function<void()>> killFocusHandlers_;
+    std::map<int, std::function<void()>> commandHandlers_;
+
+    int commandDepth_ = 0;
+    int batchDepth_ = 0;
+    bool batchDialogExpected_ = false;
+    PendingClose pendingClose_ = PendingClose::None;
+    bool closing_ = false;
+    std::deque<std::vector<std::string>> pendingDrops_;
+    std::map<int, bool> heldEnabled_;
+    std::map<int, std::string> heldText_;
+
+    QComboBox* interval_ = nullptr;
+    QComboBox* reduction_ = nullptr;
+    QCheckBox* lineLabel_ = nullptr;
+    QPushButton* previewData_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QLineEdit* templateFileName_ = nullptr;
+    QPushButton* readLabelTemplate_ = nullptr;
+    QComboBox* split_ = nullptr;
+    QPushButton* convertUnits_ = nullptr;
+    QLineEdit* dataFileName_ = nullptr;
+    QPushButton* readCsvData_ = nullptr;
+    QPushButton* saveToXml_ = nullptr;
+    QPushButton* fillDatabase_ = nullptr;
+    QComboBox* conversion_ = nullptr;
+    QPushButton* clearCsvData_ = nullptr;
+    QPushButton* saveToCsv_ = nullptr;
+    QPushButton* fillValue_ = nullptr;
+    QLineEdit* conversionColumn_ = nullptr;
+    QPushButton* fillBlanks_ = nullptr;
+    QPushButton* setOutputTemplate_ = nullptr;
+    QLineEdit* delimiter_ = nullptr;
+    QCheckBox* timeDelimiter_ = nullptr;
+    QCheckBox* bracketEnable_ = nullptr;
+    QDateTimeEdit* bracketStart_ = nullptr;
+    QDateTimeEdit* bracketEnd_ = nullptr;
+    QComboBox* dateFormat_ = nullptr;
+    QCheckBox* writeDateFrom_ = nullptr;
+    QDateTimeEdit* writeStartDate_ = nullptr;
+    QListWidget* logList_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+};
+
+} // namespace tsl

@@ -1,0 +1,88 @@
+#include "app/window/fill_values_dlg.h"
+
+#include "app/command_context.h"
+#include "ops/fill_values.h"
+
+#if __has_include("ops/fill_column.h")
+#include "ops/fill_column.h"
+#define TSL_HAVE_FILL_COLUMN 1
+#endif
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tsl {
+
+FillValuesDlg::FillValuesDlg(CommandContext& owner, QWidget* parent) : QDialog(parent), owner_(owner)
+{
+    setWindowTitle("Dialog");
+    columns_ = new QComboBox(this);
+    columns_->setEditable(true);
+    columns_->setInsertPolicy(QComboBox::NoInsert);
+    columns_->setObjectName("control1038");
+    value_ = new QLineEdit(this);
+    value_->setObjectName("control1039");
+    fill_ = new QPushButton("Fill Values", this);
+    fill_->setObjectName("control1040");
+    results_ = new QListWidget(this);
+    results_->setObjectName("control1042");
+    results_->setSortingEnabled(true);
+    close_ = new QPushButton("Close", this);
+    close_->setObjectName("control1");
+    close_->setDefault(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel("Select Column:", this), 0, 0);
+    grid->addWidget(new QLabel("Fill Value to Column:", this), 0, 1);
+    grid->addWidget(columns_, 1, 0);
+    grid->addWidget(value_, 1, 1);
+    grid->addWidget(fill_, 1, 2);
+    grid->addWidget(results_, 2, 0, 1, 3);
+    grid->addWidget(close_, 3, 0, 1, 3);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 2);
+
+    connect(fill_, &QPushButton::clicked, this, &FillValuesDlg::OnFillValues);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+
+    OnInitDialog();
+    setFixedSize(520, 300);
+}
+
+void FillValuesDlg::OnInitDialog()
+{
+    labels_ = fillValuesColumns(owner_).labels;
+    for (const auto& label : labels_)
+        columns_->addItem(QString::fromStdString(logText(label)));
+    bool canFill = !labels_.empty();
+    if (!canFill)
+        columns_->addItem("NO LABELS ENTERED");
+    fill_->setEnabled(canFill);
+    value_->setEnabled(canFill);
+    columns_->setCurrentIndex(0);
+}
+
+void FillValuesDlg::OnFillValues()
+{
+    int index = columns_->currentIndex();
+    // Only a chosen item counts; text typed into the list's edit alone does not.
+    if (index < 0 || index >= static_cast<int>(labels_.size()))
+        return;
+    const std::string& label = labels_[static_cast<std::size_t>(index)];
+    const std::string value = value_->text().toStdString();
+#ifdef TSL_HAVE_FILL_COLUMN
+    int count = FillColumn(owner_.tree(), label, value);
+    results_->addItem(QString::fromStdString(fillValuesResultLine(count)));
+#else
+    (void)label;
+    (void)value;
+    results_->addItem("Filling a column is not part of this build.");
+#endif
+}
+
+} // namespace tsl
