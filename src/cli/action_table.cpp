@@ -1,0 +1,18 @@
+#include "cli/action.h"
+
+namespace tsl::cli {
+
+const std::vector<ActionSpec>& allActions()
+{
+    static const std::vector<ActionSpec> actions = [] {
+        std::vector<ActionSpec> list;
+        addSettingsActions(list);
+        addReadActions(list);
+        addDataActions(list);
+        addSaveActions(list);
+        return list;
+    }();
+    return actions;
+}
+
+} // namespace tsl::cli

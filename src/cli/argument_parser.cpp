@@ -1,0 +1,152 @@
+#include "cli/argument_parser.h"
+
+#include <charconv>
+#include <ctime>
+
+namespace tsl::cli {
+
+namespace {
+
+bool isOption(const std::string& argument) { return argument.rfind("--", 0) == 0; }
+
+bool parseInt(const std::string& text, int& value)
+{
+    if (text.empty())
+        return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "HH:MM:SS" with two digits in each field.
+bool parseTime(const std::string& text, ParsedAction& action)
+{
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':')
+        return false;
+    return parseInt(text.substr(0, 2), action.hour) && parseInt(text.substr(3, 2), action.minute) &&
+           parseInt(text.substr(6, 2), action.second) && action.hour >= 0 && action.hour <= 23 &&
+           action.minute >= 0 && action.minute <= 59 && action.second >= 0 && action.second <= 59;
+}
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// "YYYY-MM-DD", a day that exists in the calendar.
+bool parseDate(const std::string& text, ParsedAction& action)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    if (!parseInt(text.substr(0, 4), action.year) || !parseInt(text.substr(5, 2), action.month) ||
+        !parseInt(text.substr(8, 2), action.day))
+        return false;
+    static const int daysIn[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (action.year < 1900 || action.month < 1 || action.month > 12 || action.day < 1)
+        return false;
+    int last = daysIn[action.month - 1] + (action.month == 2 && isLeapYear(action.year) ? 1 : 0);
+    return action.day <= last;
+}
+
+const ActionSpec* findAction(const std::string& name)
+{
+    for (const auto& spec : allActions())
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+// Reads the argument(s) of one action from position i on; returns false with
+// error set when they are missing or malformed.
+bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, ParsedAction& action,
+                   std::string& error)
+{
+    const ActionSpec& spec = *action.spec;
+    if (spec.kind == ArgumentKind::None)
+        return true;
+    if (spec.kind == ArgumentKind::Files) {
+        while (i + 1 < arguments.size() && !isOption(arguments[i + 1]))
+            action.values.push_back(arguments[++i]);
+        // An empty name is the dialog cancelled: no file at all.
+        if (action.values.size() == 1 && action.values.front().empty())
+            action.values.clear();
+        return true;
+    }
+    if (i + 1 >= arguments.size()) {
+        error = spec.name + " needs " + spec.argumentHelp;
+        return false;
+    }
+    const std::string& value = arguments[++i];
+    action.values.push_back(value);
+    bool ok = true;
+    switch (spec.kind) {
+    case ArgumentKind::Index:
+        ok = parseInt(value, action.number) && action.number >= 0 && action.number <= spec.maxIndex;
+        break;
+    case ArgumentKind::OnOff:
+        ok = value == "on" || value == "off";
+        action.number = value == "on";
+        break;
+    case ArgumentKind::Time:
+        ok = parseTime(value, action);
+        break;
+    case ArgumentKind::Date:
+        ok = parseDate(value, action);
+        break;
+    case ArgumentKind::Assignment:
+        ok = value.find('=') != std::string::npos;
+        break;
+    case ArgumentKind::Text:
+    case ArgumentKind::File:
+    case ArgumentKind::None:
+    case ArgumentKind::Files:
+        break;
+    }
+    if (!ok)
+        error = spec.name + ": '" + value + "' is not " + spec.argumentHelp;
+    return ok;
+}
+
+} // namespace
+
+std::optional<ParsedCommandLine> parseCommandLine(const std::vector<std::string>& arguments, std::string& error)
+{
+    ParsedCommandLine parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            parsed.help = true;
+            continue;
+        }
+        ParsedAction action;
+        action.spec = findAction(argument);
+        if (!action.spec) {
+            error = isOption(argument) ? "unknown action " + argument
+                                       : "unexpected argument '" + argument + "' (actions begin with --)";
+            return std::nullopt;
+        }
+        if (!readArguments(arguments, i, action, error))
+            return std::nullopt;
+        parsed.actions.push_back(std::move(action));
+    }
+    return parsed;
+}
+
+std::string helpText()
+{
+    std::string text = "Usage: tsl [ACTION ...]\n"
+                       "Merges logger CSV files onto one time grid, as the Tessaloom window does.\n"
+                       "Actions run left to right; each is one user action of the window, and\n"
+                       "every line of the message log is written to standard output.\n\n";
+    for (const auto& spec : allActions()) {
+        std::string left = "  " + spec.name + (spec.argumentHelp.empty() ? "" : " " + spec.argumentHelp);
+        if (left.size() < 34)
+            left.resize(34, ' ');
+        else
+            left += "\n" + std::string(34, ' ');
+        text += left + spec.help + "\n";
+    }
+    text += "\nAn empty FILE (\"\") stands for a dialog that was cancelled.\n"
+            "Exit status: 0 done; 1 a data file failed to read or a save could not be written;\n"
+            "2 an unknown action or a malformed value (nothing is carried out).\n"
+            "Ctrl-C during a read stops the file being read; a second Ctrl-C ends tsl.\n";
+    return text;
+}
+
+} // namespace tsl::cli

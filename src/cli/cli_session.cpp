@@ -1,0 +1,109 @@
+#include "cli/cli_session.h"
+
+#include "cli/read_progress.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace tsl::cli {
+
+namespace {
+
+volatile std::sig_atomic_t readRunning = 0;
+volatile std::sig_atomic_t interrupts = 0;
+
+void onInterrupt(int)
+{
+    if (readRunning && interrupts == 0) {
+        interrupts = 1;
+        return;
+    }
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+}
+
+} // namespace
+
+void installInterruptHandler()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+CliSession::CliSession(std::FILE* out, std::FILE* err) : out_(out), err_(err)
+{
+    if (::isatty(::fileno(err)))
+        progress_ = std::make_unique<ReadProgress>(err);
+    // The welcome block is already in the log: the session starts as the window does.
+    for (const auto& line : context_.log().lines())
+        writeLogLine(line);
+    context_.log().setAppendListener([this](const std::string& line) { writeLogLine(line); });
+    context_.setFileDialogHandler([this](FileDialogMode, FileRequest& request) {
+        request.setChosenPaths(dialogFiles_);
+        dialogFiles_.clear();
+        return !request.result.empty();
+    });
+    context_.setQuestionHandler([this](const std::string& text, const std::string& caption,
+                                       MessageButtons buttons) {
+        switch (buttons) {
+        case MessageButtons::OkCancel:
+            return okCancelAnswer_;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::Ok:
+            break;
+        }
+        // A message box only informs: its text goes to standard error.
+        if (progress_)
+            progress_->erase();
+        std::fprintf(err_, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
+        return MessageAnswer::Ok;
+    });
+    context_.setPumpHandler([this] { pump(); });
+}
+
+CliSession::~CliSession()
+{
+    if (progress_)
+        progress_->endBatch();
+    std::fflush(out_);
+}
+
+void CliSession::setBatch(std::vector<std::string> files)
+{
+    readRunning = files.empty() ? 0 : 1;
+    if (progress_) {
+        if (files.empty())
+            progress_->endBatch();
+        else
+            progress_->startBatch(std::move(files));
+    }
+}
+
+void CliSession::writeLogLine(const std::string& line)
+{
+    if (progress_)
+        progress_->erase();
+    std::size_t length = line.size();
+    if (length > 0 && line[length - 1] == '\n')
+        --length;
+    std::fwrite(line.data(), 1, length, out_);
+    std::fputc('\n', out_);
+}
+
+void CliSession::pump()
+{
+    ReadingState& reading = context_.reading();
+    if (interrupts == 1) {
+        // As "Stop Reading" answered Yes: the file being read ends.
+        reading.stopRequested = 1;
+        interrupts = 2;
+    }
+    if (progress_)
+        progress_->update();
+}
+
+} // namespace tsl::cli

@@ -1,0 +1,26 @@
+// tsl: the batch front end. Every argument is one user action of the window,
+// carried out on the same core commands, with the log on standard output.
+#include "cli/argument_parser.h"
+#include "cli/cli_session.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string error;
+    auto commandLine = tsl::cli::parseCommandLine(arguments, error);
+    if (!commandLine) {
+        std::fprintf(stderr, "tsl: %s\nTry 'tsl --help'.\n", error.c_str());
+        return 2;
+    }
+    if (commandLine->help) {
+        std::fputs(tsl::cli::helpText().c_str(), stdout);
+        return 0;
+    }
+    tsl::cli::installInterruptHandler();
+    tsl::cli::CliSession session(stdout, stderr);
+    for (const auto& action : commandLine->actions)
+        action.spec->run(session, action);
+    return session.exitStatus();
+}

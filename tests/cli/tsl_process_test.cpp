@@ -1,0 +1,174 @@
+// Runs tsl as a process over the example files and compares what it prints
+// and writes with the expected files kept beside this test.
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace tsl::testing;
+
+namespace {
+
+struct Case {
+    std::string name;
+    std::vector<std::string> arguments;
+};
+
+std::vector<std::string> splitArguments(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    std::string word;
+    while (in >> word)
+        words.push_back(word == "\"\"" ? std::string() : word);
+    return words;
+}
+
+std::vector<Case> loadCases()
+{
+    std::vector<Case> cases;
+    std::ifstream in(TSL_CLI_TEST_DIR "/cases.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        auto words = splitArguments(line);
+        cases.push_back({words.front(), {words.begin() + 1, words.end()}});
+    }
+    return cases;
+}
+
+struct TslOutput {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs tsl in folder with the arguments, the environment fixed to UTC.
+TslOutput runTsl(const std::string& folder, const std::vector<std::string>& arguments)
+{
+    std::string outPath = folder + "/.stdout", errPath = folder + "/.stderr";
+    pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0)
+            _exit(127);
+        FILE* out = freopen(outPath.c_str(), "w", stdout);
+        FILE* err = freopen(errPath.c_str(), "w", stderr);
+        if (!out || !err)
+            _exit(127);
+        setenv("TZ", "UTC", 1);
+        setenv("LC_ALL", "C", 1);
+        setenv("HOME", folder.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(TSL_EXECUTABLE)};
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(TSL_EXECUTABLE, argv.data());
+        _exit(127);
+    }
+    TslOutput run;
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return run;
+}
+
+void copyExamples(const std::string& folder)
+{
+    for (const auto& entry : fs::directory_iterator(TSL_EXAMPLES_DIR))
+        fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename());
+}
+
+class TslRun : public ::testing::TestWithParam<Case> {};
+
+} // namespace
+
+TEST_P(TslRun, PrintsAndWritesWhatIsExpected)
+{
+    const Case& c = GetParam();
+    TempDir dir;
+    copyExamples(dir.path());
+    TslOutput run = runTsl(dir.path(), c.arguments);
+
+    std::string expected = std::string(TSL_CLI_TEST_DIR) + "/expected/" + c.name;
+    EXPECT_EQ(run.out, readFile(expected + ".out"));
+    EXPECT_EQ(std::to_string(run.status) + "\n", readFile(expected + ".status"));
+
+    // every file the run wrote, and no other
+    std::set<std::string> written;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (!fs::exists(fs::path(TSL_EXAMPLES_DIR) / entry.path().filename()))
+            written.insert(entry.path().filename().string());
+    std::set<std::string> wanted;
+    if (fs::is_directory(expected))
+        for (const auto& entry : fs::directory_iterator(expected))
+            wanted.insert(entry.path().filename().string());
+    EXPECT_EQ(written, wanted);
+    for (const auto& name : wanted)
+        EXPECT_EQ(readFile(dir.file(name)), readFile(expected + "/" + name)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, TslRun, ::testing::ValuesIn(loadCases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
+                             return name;
+                         });
+
+TEST(Tsl, MalformedArgumentsRunNothing)
+{
+    TempDir dir;
+    for (std::vector<std::string> arguments : {
+             std::vector<std::string>{"--interval", "7"},
+             {"--reduction", "x"},
+             {"--bracket", "yes"},
+             {"--bracket-start", "24:00:00"},
+             {"--start-date", "2026-02-29"},
+             {"--fill-value", "no-equals-sign"},
+             {"--save-csv"},
+             {"--frobnicate"},
+             {"merged.csv"},
+             {"--clear", "--split", "8"},
+         }) {
+        TslOutput run = runTsl(dir.path(), arguments);
+        EXPECT_EQ(run.status, 2) << arguments.front();
+        EXPECT_EQ(run.out, "") << arguments.front();
+        EXPECT_NE(run.err, "") << arguments.front();
+    }
+}
+
+TEST(Tsl, HelpListsEveryActionOnOneScreen)
+{
+    TempDir dir;
+    TslOutput run = runTsl(dir.path(), {"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* action : {"--interval", "--reduction", "--date-format", "--time-delimiter", "--delimiter",
+                               "--split", "--bracket ", "--bracket-start", "--bracket-end", "--write-date-from",
+                               "--start-date", "--line-labelled", "--conversion ", "--conversion-column",
+                               "--read-template", "--output-template", "--add-output-template", "--read ",
+                               "--drop", "--clear", "--convert", "--fill-blanks", "--fill-value", "--preview",
+                               "--save-csv", "--save-xml", "--query-database"})
+        EXPECT_NE(run.out.find(action), std::string::npos) << action;
+    EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 50);
+}
+
+TEST(Tsl, NoProgressBarOnAPipe)
+{
+    TempDir dir;
+    copyExamples(dir.path());
+    TslOutput run = runTsl(dir.path(), {"--read", "ahu_trend.csv"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+}
