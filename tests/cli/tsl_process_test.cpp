@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -171,4 +172,46 @@ TEST(Tsl, NoProgressBarOnAPipe)
     TslOutput run = runTsl(dir.path(), {"--read", "ahu_trend.csv"});
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.find('\r'), std::string::npos);
+}
+
+TEST(Tsl, ProgressBarOnATerminal)
+{
+    TempDir dir;
+    std::string lines = "Date,Time,A,B\n";
+    for (int minute = 0; minute < 3000; ++minute) {
+        char line[64];
+        std::snprintf(line, sizeof line, "03/02/2026,%02d:%02d:00,%d.5,%d.25\n", minute / 60 % 24, minute % 60,
+                      minute % 50, minute % 7);
+        lines += line;
+    }
+    writeFile(dir.file("big.csv"), lines);
+
+    int terminal = -1;
+    pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        if (chdir(dir.path().c_str()) != 0)
+            _exit(127);
+        // log lines to a file, so that the terminal shows the bar alone
+        if (!freopen("log.txt", "w", stdout))
+            _exit(127);
+        setenv("TZ", "UTC", 1);
+        execl(TSL_EXECUTABLE, TSL_EXECUTABLE, "--read", "big.csv", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    std::string screen;
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        screen.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(screen.find("file 1 of 1 ["), std::string::npos) << screen;
+    EXPECT_NE(screen.find("big.csv"), std::string::npos);
+    EXPECT_NE(readFile(dir.file("log.txt")).find("Finished reading file."), std::string::npos);
 }
