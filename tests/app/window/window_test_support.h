@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/window/corvane_dlg.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tsl::testing {
+
+// The log lines after the eleven lines of the welcome block.
+std::vector<std::string> linesAfterWelcome(CCorvaneDlg& window);
+
+// A logger file of one reading a minute: "Date,Time,TEMP1,FLOW", days from
+// 01/02/2015 00:00 on.
+void writeLoggerFile(const std::string& path, int minutes);
+
+// Runs `action` once, the first time the window's log shows a line that
+// starts with `prefix`. The action is posted, so it runs inside whatever the
+// window is doing then (a read's pump, for instance).
+void onLogLine(CCorvaneDlg& window, const std::string& prefix, std::function<void()> action);
+
+// Every file dialog the window shows, as the request stood when it opened,
+// and the answers given: the next queued list of paths (none cancels).
+struct DialogScript {
+    std::vector<FileRequest> shown;
+    std::vector<FileDialogMode> modes;
+    std::vector<std::vector<std::string>> choices;
+    void install(CCorvaneDlg& window);
+};
+
+// Questions asked, answered in turn from `answers` (then with No / Cancel / Ok).
+struct QuestionScript {
+    std::vector<std::string> asked;
+    std::vector<MessageAnswer> answers;
+    std::function<void()> whileAsking;
+    void install(CCorvaneDlg& window);
+};
+
+} // namespace tsl::testing
