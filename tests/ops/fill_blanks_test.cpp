@@ -104,22 +104,4 @@ TEST_F(FillBlanksTest, NoDataIsAnError)
     EXPECT_FALSE(context.log().selected().has_value());
 }
 
-TEST_F(FillBlanksTest, OnlyTheFirstDataIsFilled)
-{
-    data.addRow(2019, 1, 15, 13, 0, 0, {"1.00", "2.00"});
-    data.addRow(2019, 1, 15, 13, 1, 0, {"", "2.00"});
-    DataTree& tree = context.tree();
-    DataNode* other = tree.addChild(tree.root(), "data");
-    DataNode* year = tree.addChild(other, "dataYear");
-    tree.setAttribute(year, "year", "2020");
-    DataNode* hour = tree.insertChildSorted(
-        tree.insertChildSorted(tree.insertChildSorted(year, "dataMonth", "month", "01"), "dataDay", "day", "01"),
-        "dataHour", "hour", "00");
-    DataNode* line = tree.copySubtree(hour, data.templateNode());
-    tree.setName(line, "dataline");
-    OnFillBlanks(context);
-    EXPECT_EQ(cellsOf(line), (Texts{"", ""}));
-    EXPECT_EQ(context.newLines().back(), "Updated 1 items.");
-}
-
 } // namespace

@@ -58,22 +58,4 @@ TEST(FillColumn, SetsOnlyTheFirstCellOfALabelInALine)
     EXPECT_EQ(cellsOf(line), (Texts{"9", "2"}));
 }
 
-TEST(FillColumn, LeavesASecondDataAlone)
-{
-    DataTree tree;
-    SampleData data(tree, {"A"});
-    data.addRow(2019, 1, 15, 0, 0, 0, {"1"});
-    DataNode* copy = tree.copySubtree(tree.root(), data.dataNode());
-    EXPECT_EQ(FillColumn(tree, "A", "9"), 1);
-    EXPECT_EQ(tree.findNode(copy, "label")->text(), "");
-    EXPECT_EQ(FillColumn(tree, "A", "9"), 1);
-}
-
-TEST(FillColumn, NoDataSetsNothing)
-{
-    DataTree tree;
-    SampleData data(tree, {"A"});
-    EXPECT_EQ(FillColumn(tree, "A", "1"), 0);
-}
-
 } // namespace

@@ -141,18 +141,4 @@ TEST_F(ConvertUnitsTest, OnlyTheFirstDataIsConverted)
     EXPECT_EQ(data.column("AHU1_TEMP_SUPPLY"), std::vector<std::string>{"294.4140"});
 }
 
-TEST(ConversionChanged, ProposesTheColumnTextOfTheConversion)
-{
-    ScriptedContext context;
-    const std::pair<int, const char*> proposals[] = {{0, "TEMP"}, {1, "FLOW"}, {2, "TEMP"}, {3, "FLOW"},
-                                                     {4, "TEMP"}, {5, "FLOW"}, {6, "Valve"}, {-1, "ERR"}};
-    const std::size_t before = context.log().size();
-    for (const auto& [conversion, text] : proposals) {
-        context.editSettings().conversion = conversion;
-        OnConversionChanged(context);
-        EXPECT_EQ(context.settings().conversionColumn, text) << conversion;
-    }
-    EXPECT_EQ(context.log().size(), before);
-}
-
 } // namespace

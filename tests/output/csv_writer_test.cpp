@@ -78,25 +78,6 @@ TEST_F(CsvWriterTest, WritesDateAndTimeAsOneFieldWithoutTheTimeDelimiter)
     EXPECT_EQ(saved("out.csv"), "Date Time,T1,T2\r\n01/15/2019 13:05:00,71.20,55.00\r\n");
 }
 
-TEST_F(CsvWriterTest, AsksForANameOrAMask)
-{
-    context.fileRequest().options = FileRequest::AllowMultiSelect;
-    context.fileRequest().filters = {{"XML Files *.xml", "*.xml"}};
-    saveAs("a.csv");
-    settings().splitDays = 2;
-    saveAs("b.csv");
-    const auto& dialogs = context.dialogsShown();
-    ASSERT_EQ(dialogs.size(), 2u);
-    EXPECT_EQ(dialogs[0].title, "Enter CSV file name:");
-    EXPECT_EQ(dialogs[1].title, "Enter CSV file mask:");
-    EXPECT_EQ(dialogs[0].options, unsigned{FileRequest::Explorer});
-    EXPECT_EQ(dialogs[0].defaultExtension, "CSV");
-    ASSERT_EQ(dialogs[0].filters.size(), 2u);
-    EXPECT_EQ(dialogs[0].filters[0].pattern, "*.csv");
-    EXPECT_EQ(dialogs[0].filters[1].description, "All Files *.*");
-    EXPECT_TRUE(dialogs[0].result.empty());
-}
-
 TEST_F(CsvWriterTest, CancelledDialogSavesNothing)
 {
     data.addRow(2019, 1, 15, 13, 5, 0, {"1", "2"});

@@ -186,16 +186,4 @@ TEST(SplitFileNames, CutsTheMaskAtItsFirstDot)
     EXPECT_EQ(bare.datedName("20190115"), "/data/out 20190115");
 }
 
-TEST(SplitFileNames, RenamingNeverReplacesAFile)
-{
-    TempDir dir;
-    writeFile(dir.file("a"), "A");
-    writeFile(dir.file("b"), "B");
-    EXPECT_FALSE(renameWithoutReplacing(dir.file("a"), dir.file("b")));
-    EXPECT_EQ(readFile(dir.file("b")), "B");
-    EXPECT_TRUE(renameWithoutReplacing(dir.file("a"), dir.file("c")));
-    EXPECT_EQ(readFile(dir.file("c")), "A");
-    EXPECT_FALSE(fileExists(dir.file("a")));
-}
-
 } // namespace
