@@ -1,6 +1,7 @@
 // tsl: the batch front end. Every argument is one user action of the window,
 // carried out on the same core commands, with the log on standard output.
 #include "cli/argument_parser.h"
+#include "app/time_zone.h"
 #include "cli/cli_session.h"
 
 #include <cstdio>
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
         std::fputs(tsl::cli::helpText().c_str(), stdout);
         return 0;
     }
+    tsl::pinLocalTimeZone();
     tsl::cli::installInterruptHandler();
     tsl::cli::CliSession session(stdout, stderr);
     for (const auto& action : commandLine->actions)
