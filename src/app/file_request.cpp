@@ -48,7 +48,10 @@ void FileRequest::setChosenPaths(const std::vector<std::string>& paths)
         names.push_back(result.substr(namePosition));
         return;
     }
-    result = parentFolder(paths.front());
+    // A dialog always answers with a folder; names typed without one are in
+    // the current folder.
+    std::string folder = parentFolder(paths.front());
+    result = folder.empty() ? std::string(".") : folder;
     namePosition = result.size() + 1;
     for (const auto& path : paths) {
         std::size_t slash = path.find_last_of('/');
