@@ -21,6 +21,8 @@ struct Case {
     std::vector<std::string> arguments;
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 std::vector<std::string> splitArguments(const std::string& line)
 {
     std::vector<std::string> words;
