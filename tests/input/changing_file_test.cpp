@@ -34,6 +34,8 @@ struct Change {
 
 TEST(ChangingFile, AppendedTruncatedOrOverwrittenWhileReadEndsWithAResult)
 {
+    const char* oldZone = std::getenv("TZ");
+    std::string savedZone = oldZone ? oldZone : "";
     setenv("TZ", "UTC", 1);
     tzset();
     const std::vector<Change> changes = {
@@ -69,6 +71,9 @@ TEST(ChangingFile, AppendedTruncatedOrOverwrittenWhileReadEndsWithAResult)
             summarised |= line.rfind("Done with file, read ", 0) == 0 || line.rfind("ERROR", 0) == 0;
         EXPECT_TRUE(summarised) << change.what;
     }
-    unsetenv("TZ");
+    if (oldZone)
+        setenv("TZ", savedZone.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
