@@ -217,3 +217,22 @@ TEST(Tsl, ProgressBarOnATerminal)
     EXPECT_NE(screen.find("big.csv"), std::string::npos);
     EXPECT_NE(readFile(dir.file("log.txt")).find("Finished reading file."), std::string::npos);
 }
+
+TEST(Tsl, SurvivesEveryFileOfTheFuzzCorpusBackToBack)
+{
+    TempDir dir;
+    std::vector<std::string> arguments{"--interval", "0", "--read"};
+    std::vector<std::string> xml{"--read"};
+    for (const auto& folder : fs::directory_iterator(TSL_FUZZ_CORPUS_DIR))
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            std::string path = fs::absolute(entry.path()).string();
+            (path.find(".xml") != std::string::npos ? xml : arguments).push_back(path);
+        }
+    arguments.insert(arguments.end(), xml.begin(), xml.end());
+    for (const char* more : {"--fill-blanks", "--convert", "--preview", "--save-csv", "all.csv", "--save-xml", "all.xml"})
+        arguments.push_back(more);
+    TslOutput run = runTsl(dir.path(), arguments);
+    EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.err;
+    EXPECT_NE(run.out.find("Saved data to CSV file 'all.csv'."), std::string::npos);
+    EXPECT_NE(run.out.find("XML output saved to file 'all.xml'"), std::string::npos);
+}
