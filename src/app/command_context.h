@@ -70,6 +70,10 @@ public:
 
     // The settings as the controls show them now.
     virtual ToolSettings settings() const = 0;
+    // The two settings the reader looks at on every line, without reading
+    // every other control as well.
+    virtual DateFormatId dateFormat() const { return settings().dateFormat; }
+    virtual bool bracketEnabled() const { return settings().bracketEnabled; }
     // The few settings that commands change on their own: the date layout
     // list (the reader's format search), the time delimiter box, the first
     // output date and the conversion column.

@@ -22,6 +22,8 @@ public:
     HeadlessContext();
 
     ToolSettings settings() const override { return settings_; }
+    DateFormatId dateFormat() const override { return settings_.dateFormat; }
+    bool bracketEnabled() const override { return settings_.bracketEnabled; }
     void setDateFormat(DateFormatId format) override { settings_.dateFormat = format; }
     void setTimeDelimiter(bool checked) override { settings_.timeDelimiter = checked; }
     void setWriteStartDate(std::time_t localTime) override { settings_.writeStartDate = localTime; }

@@ -324,7 +324,7 @@ bool inRange(CommandContext& context, const DateTimeFields& fields)
 const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields)
 {
     const std::string_view text(line);
-    const DateFormatId format = context.settings().dateFormat;
+    const DateFormatId format = context.dateFormat();
     const char delimiter = lineDelimiter(text);
 
     std::size_t readings;

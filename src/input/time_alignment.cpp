@@ -100,7 +100,7 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
     previousDay_ = day;
     last_ = t;
 
-    if (context.settings().bracketEnabled) {
+    if (context.bracketEnabled()) {
         const std::time_t start = makeLocalTime(f.year, f.month, f.day, bracketStart_.hour,
                                                 bracketStart_.minute, bracketStart_.second);
         const std::time_t end = makeLocalTime(f.year, f.month, f.day, bracketEnd_.hour,
