@@ -2,6 +2,8 @@
 
 namespace tsl::cli {
 
+void addImportActions(std::vector<ActionSpec>& actions);
+
 const std::vector<ActionSpec>& allActions()
 {
     static const std::vector<ActionSpec> actions = [] {
@@ -10,6 +12,7 @@ const std::vector<ActionSpec>& allActions()
         addReadActions(list);
         addDataActions(list);
         addSaveActions(list);
+        addImportActions(list);
         return list;
     }();
     return actions;
