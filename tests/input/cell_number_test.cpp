@@ -9,112 +9,66 @@
 #include <random>
 #include <string>
 
-namespace tsl {
+using namespace tsl;
+
 namespace {
 
-float parse(const std::string& text)
-{
-    return parseReading(text.data(), text.data() + text.size());
-}
+float parse(const std::string& text) { return parseReading(text.data(), text.data() + text.size()); }
 
-std::string reference(float value)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, "%5.2f", static_cast<double>(value));
-    return text;
-}
+} // namespace
 
-std::string formatted(float value)
+TEST(ParseReading, TheLongestDecimalPrefixOrZero)
 {
-    char text[cellTextCapacity];
-    std::size_t length = formatCell(value, text);
-    EXPECT_EQ(length, std::strlen(text));
-    return std::string(text, length);
-}
-
-TEST(ParseReading, DecimalPrefixOnly)
-{
-    EXPECT_FLOAT_EQ(parse("21.5,3"), 21.5f);
-    EXPECT_FLOAT_EQ(parse("  -3.25\n"), -3.25f);
-    EXPECT_FLOAT_EQ(parse("\t+7"), 7.0f);
-    EXPECT_FLOAT_EQ(parse(".5"), 0.5f);
-    EXPECT_FLOAT_EQ(parse("5."), 5.0f);
-    EXPECT_FLOAT_EQ(parse("-.25x"), -0.25f);
-    EXPECT_FLOAT_EQ(parse("1.5e2,"), 150.0f);
-    EXPECT_FLOAT_EQ(parse("2E-1"), 0.2f);
-    EXPECT_FLOAT_EQ(parse("3e"), 3.0f);   // an exponent needs digits
-    EXPECT_FLOAT_EQ(parse("3e+,"), 3.0f);
-    EXPECT_FLOAT_EQ(parse("12abc"), 12.0f);
-}
-
-TEST(ParseReading, NoNumberIsZero)
-{
-    for (const char* text : {"", ".", "-", "+.", "e5", "\"21.5\"", "inf", "nan", "Infinity", "abc", "\n"})
-        EXPECT_EQ(parse(text), 0.0f) << text;
-    EXPECT_EQ(parse("0x1A"), 0.0f); // the 0 before the x
-    EXPECT_EQ(parse("-0"), 0.0f);
+    const std::pair<std::string, float> cases[] = {
+        {"21.5,3", 21.5f}, {"  -3.25\n", -3.25f}, {"\t+7", 7.0f}, {".5", 0.5f}, {"5.", 5.0f}, {"-.25x", -0.25f},
+        {"1.5e2,", 150.0f}, {"2E-1", 0.2f}, {"3e", 3.0f}, {"3e+,", 3.0f}, {"12abc", 12.0f},
+        {"0x1A", 0.0f}, {"1e-400", 0.0f}, {std::string(300, '1') + "e-299", 1.1111111f},
+        // No number at all.
+        {"", 0.0f}, {".", 0.0f}, {"-", 0.0f}, {"+.", 0.0f}, {"e5", 0.0f}, {"\"21.5\"", 0.0f}, {"inf", 0.0f},
+        {"nan", 0.0f}, {"Infinity", 0.0f}, {"abc", 0.0f}, {"\n", 0.0f},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_FLOAT_EQ(parse(text), value) << text;
     EXPECT_TRUE(std::signbit(parse("-0")));
-}
-
-TEST(ParseReading, StaysInsideTheGivenRange)
-{
-    const std::string text = "12345";
-    EXPECT_FLOAT_EQ(parseReading(text.data(), text.data() + 2), 12.0f);
-    EXPECT_EQ(parseReading(text.data(), text.data()), 0.0f);
-}
-
-TEST(ParseReading, HugeValuesBecomeInfinite)
-{
     EXPECT_TRUE(std::isinf(parse("1e39")));
     EXPECT_TRUE(std::isinf(parse("-1e400")));
-    EXPECT_EQ(parse("1e-400"), 0.0f);
-    EXPECT_FLOAT_EQ(parse(std::string(300, '1') + "e-299"), 1.1111111f);
-}
-
-TEST(ParseReading, GoesThroughDoubleLikeTheCLibrary)
-{
+    const std::string digits = "12345";
+    EXPECT_FLOAT_EQ(parseReading(digits.data(), digits.data() + 2), 12.0f); // stays inside its range
+    EXPECT_EQ(parseReading(digits.data(), digits.data()), 0.0f);
+    // Through double, like the C library.
     std::mt19937 random(7);
     std::uniform_real_distribution<double> values(-1e6, 1e6);
     for (int i = 0; i < 20000; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, "%.*f", i % 9, values(random));
-        EXPECT_EQ(parse(text), static_cast<float>(std::strtod(text, nullptr))) << text;
+        ASSERT_EQ(parse(text), static_cast<float>(std::strtod(text, nullptr))) << text;
     }
 }
 
-TEST(FormatCell, MatchesPrintfOnTiesAndSigns)
+// Exact ties, signs, non-finite and huge values, every multiple of 1/1024
+// over a range (many exact ties) and random bit patterns.
+TEST(FormatCell, WritesWhatPrintfWrites)
 {
-    for (float v : {0.0f, -0.0f, 0.125f, 0.375f, 2.5f, 1.005f, 2.675f, -0.001f, 0.004999f, 0.005f, -0.005f,
-                    99.995f, 99999.99f, 123456.78f, 1e-30f, -1e-45f, 1.0f / 3.0f, 21.5f, -3.75f})
-        EXPECT_EQ(formatted(v), reference(v)) << v;
-    EXPECT_EQ(formatted(2.0f), " 2.00");
-    EXPECT_EQ(formatted(-0.0f), "-0.00");
-}
-
-TEST(FormatCell, MatchesPrintfOverASweep)
-{
-    // Every multiple of 1/1024 over a range, which holds many exact ties.
-    for (int i = -200000; i <= 200000; ++i) {
-        float v = static_cast<float>(i) / 1024.0f;
-        ASSERT_EQ(formatted(v), reference(v)) << v;
-    }
+    auto check = [](float value) {
+        char expected[128];
+        std::snprintf(expected, sizeof expected, "%5.2f", static_cast<double>(value));
+        char text[cellTextCapacity];
+        const std::size_t length = formatCell(value, text);
+        ASSERT_EQ(length, std::strlen(text));
+        ASSERT_EQ(std::string(text, length), expected) << value;
+    };
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (float v : {0.0f, -0.0f, 0.125f, 0.375f, 2.5f, 1.005f, 2.675f, -0.001f, 0.004999f, 0.005f, -0.005f, 99.995f,
+                    99999.99f, 123456.78f, 1e-30f, -1e-45f, 1.0f / 3.0f, inf, -inf, nan, -nan,
+                    std::numeric_limits<float>::max(), -1e9f, 999999999.0f})
+        check(v);
+    for (int i = -200000; i <= 200000; ++i)
+        check(static_cast<float>(i) / 1024.0f);
     std::mt19937 random(11);
-    std::uniform_int_distribution<std::uint32_t> bits;
     for (int i = 0; i < 300000; ++i) {
+        const std::uint32_t bits = static_cast<std::uint32_t>(random());
         float v;
-        std::uint32_t b = bits(random);
-        std::memcpy(&v, &b, sizeof v);
-        ASSERT_EQ(formatted(v), reference(v)) << b;
+        std::memcpy(&v, &bits, sizeof v);
+        check(v);
     }
 }
-
-TEST(FormatCell, NonFiniteAndLargeValuesAsPrintf)
-{
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (float v : {inf, -inf, nan, -nan, std::numeric_limits<float>::max(), -1e9f, 1e9f, 999999999.0f})
-        EXPECT_EQ(formatted(v), reference(v));
-}
-
-} // namespace
-} // namespace tsl

@@ -1,202 +1,100 @@
 #include "input/date_formats.h"
-
 #include "input/reading_helpers.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 
-namespace tsl {
+using namespace tsl;
+using namespace tsl::testing;
+
 namespace {
 
-using testing::ScriptedContext;
-using testing::ZoneScope;
-
-struct Parsed {
-    bool ok = false;
-    DateTimeFields fields;
-    std::string readings; // the text from the returned position on
-};
-
-Parsed parse(ScriptedContext& context, DateFormatId format, const char* line)
+// "YYYY-MM-DD hh:mm:ss|readings" for a line that fits the layout, or nothing.
+std::optional<std::string> parse(ScriptedContext& c, DateFormatId format, const char* line)
 {
-    context.editSettings().dateFormat = format;
-    Parsed out;
-    const char* position = parseDateTime(context, line, out.fields);
-    out.ok = position != nullptr;
-    if (position) {
-        EXPECT_GE(position, line);
-        EXPECT_LE(position, line + std::strlen(line));
-        out.readings = position;
-    }
-    return out;
+    c.editSettings().dateFormat = format;
+    DateTimeFields f;
+    const char* position = parseDateTime(c, line, f);
+    if (!position)
+        return std::nullopt;
+    EXPECT_TRUE(position >= line && position <= line + std::strlen(line)) << line;
+    char date[64];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:%02d|", f.year, f.month, f.day, f.hour, f.minute,
+                  f.second);
+    return date + std::string(position) + (f.reserved ? " reserved" : "");
 }
 
-void expectFields(const Parsed& p, int year, int month, int day, int hour, int minute, int second)
-{
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.fields.year, year);
-    EXPECT_EQ(p.fields.month, month);
-    EXPECT_EQ(p.fields.day, day);
-    EXPECT_EQ(p.fields.hour, hour);
-    EXPECT_EQ(p.fields.minute, minute);
-    EXPECT_EQ(p.fields.second, second);
-    EXPECT_EQ(p.fields.reserved, 0);
-}
+} // namespace
 
-TEST(DateLayouts, TableMatchesTheListAndLeadingColumns)
-{
-    ASSERT_EQ(dateLayouts.size(), dateFormatItems.size());
-    for (std::size_t i = 0; i < dateLayouts.size(); ++i)
-        EXPECT_EQ(dateLayouts[i].label, dateFormatItems[i]);
-    const int expected[] = {2, 2, 2, 2, 2, 1, 1, 1, 2, 2, 1, 1, 2};
-    for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(leadingColumns(i), expected[i]) << i;
-    EXPECT_EQ(leadingColumns(-1), 2);
-    EXPECT_EQ(leadingColumns(13), 2);
-}
-
-TEST(SlashLayouts, DayMonthOrderAndTwoDigitYears)
-{
-    ScriptedContext c;
-    expectFields(parse(c, 0, "01/02/2015,10:30:20,1.5\n"), 2015, 2, 1, 10, 30, 20);
-    expectFields(parse(c, 1, "01/02/2015,10:30:20,1.5\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 3, "1/2/15,7:05,1.5\n"), 2015, 1, 2, 7, 5, 0);
-    expectFields(parse(c, 2, "1/2/90,07:05:00,1.5\n"), 1990, 2, 1, 7, 5, 0);
-    expectFields(parse(c, 2, "1/2/99,07:05:00,1.5\n"), 1999, 2, 1, 7, 5, 0);
-    expectFields(parse(c, 2, "1/2/50,07:05:00,1.5\n"), 2050, 2, 1, 7, 5, 0);
-    expectFields(parse(c, 4, "2015/01/02,10:30:00,1.5\n"), 2015, 1, 2, 10, 30, 0);
-    expectFields(parse(c, 4, "1995/01/02,10:30:00,1.5\n"), 1995, 1, 2, 10, 30, 0);
-    EXPECT_EQ(parse(c, 1, "01/02/2015,10:30:20,1.5,2\n").readings, "1.5,2\n");
-    EXPECT_TRUE(c.newLines().empty());
-}
-
-TEST(SlashLayouts, YearRangeAndFieldChecksLogTheirReason)
-{
-    ScriptedContext c;
-    EXPECT_FALSE(parse(c, 2, "1/2/51,07:05:00,1.5\n").ok);   // 2051
-    EXPECT_FALSE(parse(c, 1, "1/2/1995,07:05:00,1.5\n").ok); // 3895
-    EXPECT_FALSE(parse(c, 1, "13/32/2015,07:05:00,1.5\n").ok);
-    EXPECT_FALSE(parse(c, 1, "13/02/2015,07:05:00,1.5\n").ok);
-    EXPECT_EQ(c.newLines(), (std::vector<std::string>{"DATE ERROR: year out of range.", "DATE ERROR: year out of range.",
-                                                      "DATE ERROR: day out of range.",
-                                                      "DATE ERROR: month out of range."}));
-    EXPECT_FALSE(c.log().selected().has_value());
-}
-
-TEST(SlashLayouts, TimeAfterABlankInTheDateField)
-{
-    ScriptedContext c;
-    Parsed p = parse(c, 1, "01/02/2015 10:30:00,5.5,6\n");
-    expectFields(p, 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(p.readings, "5.5,6\n");
-    // The second is looked for in the rest of the line, readings included.
-    p = parse(c, 1, "01/02/2015,10:30,12:40,7\n");
-    expectFields(p, 2015, 1, 2, 10, 30, 40);
-    EXPECT_EQ(p.readings, "7\n");
-}
-
-TEST(SlashLayouts, UnfinishedLinesFailInsideTheLine)
-{
-    ScriptedContext c;
-    EXPECT_FALSE(parse(c, 1, "01/02").ok);
-    EXPECT_FALSE(parse(c, 1, "1/2/2").ok);
-    EXPECT_FALSE(parse(c, 1, "01/02/2015,1030,5\n").ok);
-    EXPECT_FALSE(parse(c, 1, "01/02/2015,10:30").ok);
-    EXPECT_EQ(c.newLines(), (std::vector<std::string>{
-                                "ERROR- Date/Time format mismatch.", "ERROR- Date/Time format mismatch.",
-                                "ERROR- Date/Time format mismatch.",
-                                "FORMAT ERROR: No delmiters found after date.  Check file format."}));
-}
-
-TEST(Families, MismatchMessagesDifferByTheirDash)
-{
-    ScriptedContext c;
-    EXPECT_FALSE(parse(c, 6, "01/02/2015,10:30:00,1\n").ok);
-    EXPECT_FALSE(parse(c, 1, "20150102-103000,1,2\n").ok);
-    EXPECT_FALSE(parse(c, 7, "20150102T103000,1,2\n").ok); // layouts 5 to 10 need a '-'
-    EXPECT_EQ(c.newLines(), (std::vector<std::string>{"ERROR- Date/Time format mismatch.",
-                                                      "ERROR-Date/Time format mismatch.",
-                                                      "ERROR-Date/Time format mismatch."}));
-    ASSERT_TRUE(c.log().selected().has_value());
-    EXPECT_EQ(*c.log().selected(), c.log().size() - 1);
-}
-
-TEST(FixedLayouts, PositionsAndStepTests)
-{
-    ScriptedContext c;
-    expectFields(parse(c, 7, "20150102-103020,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 6, "20150102-103020,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 6, "20150102-10:30:20,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 5, "150102-10:30:20,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 5, "950102-103020,1\n"), 1995, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 11, "20150102T103020Z,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 12, "150102, 103020,1\n"), 2015, 1, 2, 10, 30, 20);
-    expectFields(parse(c, 12, "150102,103020,1\n"), 2015, 1, 2, 10, 30, 20);
-    EXPECT_EQ(parse(c, 12, "150102, 103020,1,2\n").readings, "1,2\n");
-    EXPECT_EQ(parse(c, 7, "20150102-103020,,3\n").readings, "3\n"); // an empty first field
-    EXPECT_FALSE(parse(c, 7, "19990102-103020,1\n").ok);            // 3899
-    EXPECT_TRUE(c.newLines().size() == 1);
-}
-
-TEST(FixedLayouts, TwoStampsPerLine)
-{
-    ScriptedContext c;
-    const char* line = "20150102-103000, 20150103-114500,7,8\n";
-    Parsed first = parse(c, 8, line);
-    expectFields(first, 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(first.readings, "7,8\n");
-    Parsed second = parse(c, 9, line);
-    expectFields(second, 2015, 1, 3, 11, 45, 0);
-    EXPECT_EQ(second.readings, "7,8\n");
-    // Without a delimiter the second stamp cannot be found: no message.
-    EXPECT_FALSE(parse(c, 9, "20150102-103000 20150103-114500\n").ok);
-    EXPECT_TRUE(c.newLines().empty());
-    EXPECT_FALSE(parse(c, 7, "20150102-103000\n").ok);
-    EXPECT_EQ(c.newLines().back(), "FORMAT ERROR: No delmiters found after date.  Check file format.");
-}
-
-TEST(FixedLayouts, ShortLinesReadNothingPastTheirEnd)
-{
-    ScriptedContext c;
-    for (const char* line : {"-", "1-", "2015-01", "20150102-1", "2015-01-02T1", "150102,", ","}) {
-        for (DateFormatId f = 5; f <= 12; ++f) {
-            DateTimeFields fields;
-            c.editSettings().dateFormat = f;
-            const char* position = parseDateTime(c, line, fields);
-            if (position) {
-                EXPECT_LE(position, line + std::strlen(line));
-            }
-        }
-    }
-}
-
-TEST(ZoneDesignators, LettersAndUtcOffsets)
+TEST(ParseDateTime, ReadsEveryLayout)
 {
     ZoneScope zone("UTC");
-    ScriptedContext c;
-    expectFields(parse(c, 10, "2015-01-02T10:30:00Z,1\n"), 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, 'Z');
-    expectFields(parse(c, 10, "2015-01-02T10:30:00-05:00,1\n"), 2015, 1, 2, 5, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, '-');
-    expectFields(parse(c, 10, "2015-01-02T23:30:10+02:00,1\n"), 2015, 1, 3, 1, 30, 10);
-    expectFields(parse(c, 10, "2015-01-02T10:30:00+05:30,1\n"), 2015, 1, 2, 16, 0, 0);
-    expectFields(parse(c, 10, "2015-01-02T10:30:00-13:00,1\n"), 2015, 1, 2, 10, 30, 0);
-    expectFields(parse(c, 10, "2015-01-02T10:30:00+15:00,1\n"), 2015, 1, 2, 10, 30, 0);
-    expectFields(parse(c, 10, "2015-01-02T10:30:00+14:00,1\n"), 2015, 1, 3, 0, 30, 0);
-    expectFields(parse(c, 10, "2015-01-02T10:30:00+01:61,1\n"), 2015, 1, 2, 10, 30, 0);
-    expectFields(parse(c, 11, "20150102T103000J,1\n"), 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, 'Z');
-    expectFields(parse(c, 11, "20150102T103000B,1\n"), 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, 'B');
-    expectFields(parse(c, 11, "20150102T103000,1\n"), 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, 'Z');
-    expectFields(parse(c, 10, "2015-01-02T10:30:00b,1\n"), 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(c.reading().zoneLetter, 'Z');
+    struct Case { DateFormatId format; const char* line; const char* parsed; char zoneLetter = 0; };
+    const Case cases[] = {
+        {0, "01/02/2015,10:30:20,1.5\n", "2015-02-01 10:30:20|1.5\n"},
+        {1, "01/02/2015,10:30:20,1.5,2\n", "2015-01-02 10:30:20|1.5,2\n"},
+        {3, "1/2/15,7:05,1.5\n", "2015-01-02 07:05:00|1.5\n"},
+        {2, "1/2/90,07:05:00,1.5\n", "1990-02-01 07:05:00|1.5\n"},
+        {2, "1/2/50,07:05:00,1.5\n", "2050-02-01 07:05:00|1.5\n"},
+        {4, "1995/01/02,10:30:00,1.5\n", "1995-01-02 10:30:00|1.5\n"},
+        {1, "01/02/2015 10:30:00,5.5,6\n", "2015-01-02 10:30:00|5.5,6\n"},
+        // The second is looked for in the rest of the line, readings included.
+        {1, "01/02/2015,10:30,12:40,7\n", "2015-01-02 10:30:40|7\n"},
+        {5, "950102-103020,1\n", "1995-01-02 10:30:20|1\n"},
+        {6, "20150102-10:30:20,1\n", "2015-01-02 10:30:20|1\n"},
+        {7, "20150102-103020,,3\n", "2015-01-02 10:30:20|3\n"}, // an empty first field
+        {8, "20150102-103000, 20150103-114500,7,8\n", "2015-01-02 10:30:00|7,8\n"},
+        {9, "20150102-103000, 20150103-114500,7,8\n", "2015-01-03 11:45:00|7,8\n"},
+        {12, "150102, 103020,1,2\n", "2015-01-02 10:30:20|1,2\n"},
+        {10, "2015-01-02T10:30:00Z,1\n", "2015-01-02 10:30:00|1\n", 'Z'},
+        {10, "2015-01-02T10:30:00-05:00,1\n", "2015-01-02 05:30:00|1\n", '-'},
+        {10, "2015-01-02T23:30:10+02:00,1\n", "2015-01-03 01:30:10|1\n", '+'},
+        {10, "2015-01-02T10:30:00+05:30,1\n", "2015-01-02 16:00:00|1\n", '+'},
+        {10, "2015-01-02T10:30:00+14:00,1\n", "2015-01-03 00:30:00|1\n", '+'},
+        // Offsets out of range are not applied.
+        {10, "2015-01-02T10:30:00-13:00,1\n", "2015-01-02 10:30:00|1\n", '-'},
+        {10, "2015-01-02T10:30:00+01:61,1\n", "2015-01-02 10:30:00|1\n", '+'},
+        {10, "2015-01-02T10:30:00b,1\n", "2015-01-02 10:30:00|1\n", 'Z'},
+        {11, "20150102T103000J,1\n", "2015-01-02 10:30:00|1\n", 'Z'},
+        {11, "20150102T103000B,1\n", "2015-01-02 10:30:00|1\n", 'B'},
+        {11, "20150102T103000,1\n", "2015-01-02 10:30:00|1\n", 'Z'},
+    };
+    for (const Case& k : cases) {
+        ScriptedContext c;
+        c.reading().zoneLetter = '?';
+        EXPECT_EQ(parse(c, k.format, k.line), k.parsed) << k.line;
+        EXPECT_EQ(c.reading().zoneLetter, k.zoneLetter ? k.zoneLetter : '?') << k.line;
+        EXPECT_TRUE(c.newLines().empty()) << k.line;
+    }
 }
 
-TEST(ZoneDesignators, AnOffsetOnAnImpossibleTimeThrows)
+TEST(ParseDateTime, LinesThatDoNotFitSayWhy)
 {
+    const char* mismatch = "ERROR- Date/Time format mismatch.";
+    const char* fixedMismatch = "ERROR-Date/Time format mismatch."; // the fixed layouts' own text
+    const char* noDelimiter = "FORMAT ERROR: No delmiters found after date.  Check file format.";
+    struct Case { DateFormatId format; const char* line; const char* logged; };
+    const Case cases[] = {
+        {2, "1/2/51,07:05:00,1.5\n", "DATE ERROR: year out of range."},   // 2051
+        {1, "1/2/1995,07:05:00,1.5\n", "DATE ERROR: year out of range."}, // 3895
+        {7, "19990102-103020,1\n", "DATE ERROR: year out of range."},     // 3899
+        {1, "13/32/2015,07:05:00,1.5\n", "DATE ERROR: day out of range."},
+        {1, "13/02/2015,07:05:00,1.5\n", "DATE ERROR: month out of range."},
+        {1, "01/02", mismatch},
+        {1, "1/2/2", mismatch},
+        {1, "01/02/2015,1030,5\n", mismatch},
+        {6, "01/02/2015,10:30:00,1\n", mismatch},
+        {1, "20150102-103000,1,2\n", fixedMismatch},
+        {7, "20150102T103000,1,2\n", fixedMismatch}, // layouts 5 to 10 need a '-'
+        {1, "01/02/2015,10:30", noDelimiter},
+        {7, "20150102-103000\n", noDelimiter},
+        {9, "20150102-103000 20150103-114500\n", nullptr}, // no delimiter before the second stamp
+    };
+    for (const Case& k : cases) {
+        ScriptedContext c;
+        EXPECT_FALSE(parse(c, k.format, k.line)) << k.line;
+        EXPECT_EQ(c.newLines(), k.logged ? Lines{k.logged} : Lines{}) << k.line;
+    }
+    // An offset on an impossible time cannot be applied.
     ZoneScope zone("UTC");
     ScriptedContext c;
     c.editSettings().dateFormat = 10;
@@ -205,79 +103,52 @@ TEST(ZoneDesignators, AnOffsetOnAnImpossibleTimeThrows)
     EXPECT_THROW(parseDateTime(c, "2015-01-02T24:30:00+01:00,1\n", fields), LocalTimeError);
 }
 
-TEST(LinePrefixRule, TrimsTheTemplateOnceAndReadsTheDateBehindTheLead)
+// A line led by a 21-character field (a point name) before its date: the
+// template loses its first labels once, and the date behind the lead is read.
+TEST(ParseDateTime, LinePrefixRule)
 {
     ScriptedContext c;
     DataTree& tree = c.tree();
     DataNode* templateNode = tree.addChild(tree.root(), "template");
-    for (const char* name : {"Point", "Stamp", "T1", "T2"}) {
-        DataNode* label = tree.addChild(templateNode, "label");
-        tree.setAttribute(label, "value", name);
-    }
+    for (const char* name : {"Point", "Stamp", "T1", "T2"})
+        tree.setAttribute(tree.addChild(templateNode, "label"), "value", name);
     c.reading().labelCount = 4;
-    const char* line = "AHU-1 supply air temp01/02/2015,10:30:00,12:30\n";
-    ASSERT_EQ(std::strlen("AHU-1 supply air temp"), 21u);
-    Parsed p = parse(c, 1, line);
-    expectFields(p, 2015, 1, 2, 10, 30, 0);
-    EXPECT_EQ(p.readings, "12:30\n");
-    EXPECT_EQ(c.reading().labelCount, 2);
-    EXPECT_EQ(c.reading().leadingLabelsTrimmed, 1);
-    EXPECT_EQ(testing::cells(templateNode), (std::vector<std::string>{"T1=", "T2="}));
-
-    // Once only, whatever the next lines hold.
-    parse(c, 1, line);
-    EXPECT_EQ(c.reading().labelCount, 2);
-    EXPECT_EQ(testing::cells(templateNode).size(), 2u);
+    for (int time = 0; time < 2; ++time) {
+        EXPECT_EQ(parse(c, 1, "AHU-1 supply air temp01/02/2015,10:30:00,12:30\n"), "2015-01-02 10:30:00|12:30\n");
+        EXPECT_EQ(c.reading().labelCount, 2);
+        EXPECT_EQ(c.reading().leadingLabelsTrimmed, 1);
+        EXPECT_EQ(cells(templateNode), (Lines{"T1=", "T2="}));
+    }
+    // A template of one label loses just that one.
+    ScriptedContext one;
+    DataNode* single = one.tree().addChild(one.tree().root(), "template");
+    one.tree().setAttribute(one.tree().addChild(single, "label"), "value", "Only");
+    parse(one, 1, "01/02/2015,10:30:00,1.5,2.5,3.5,12:30\n");
+    EXPECT_EQ(single->firstChild(), nullptr);
+    EXPECT_EQ(one.reading().labelCount, -2);
 }
 
-TEST(LinePrefixRule, ATemplateWithOneLabelLosesJustThatOne)
+TEST(LocalTime, RangeChecksRollOverAndDayNames)
 {
-    ScriptedContext c;
-    DataTree& tree = c.tree();
-    DataNode* templateNode = tree.addChild(tree.root(), "template");
-    tree.setAttribute(tree.addChild(templateNode, "label"), "value", "Only");
-    parse(c, 1, "01/02/2015,10:30:00,1.5,2.5,3.5,12:30\n");
-    EXPECT_EQ(templateNode->firstChild(), nullptr);
-    EXPECT_EQ(c.reading().labelCount, -2);
-}
-
-TEST(LocalTime, RangeChecksAndRollOver)
-{
-    ZoneScope zone("UTC");
-    EXPECT_EQ(makeLocalTime(2015, 1, 2, 10, 30, 0), 1420194600);
+    ZoneScope zone("Asia/Tokyo"); // no daylight saving
+    EXPECT_EQ(makeLocalTime(2015, 1, 2, 19, 30, 0), 1420194600);
     EXPECT_EQ(makeLocalTime(2015, 4, 31, 0, 0, 0), makeLocalTime(2015, 5, 1, 0, 0, 0));
-    EXPECT_EQ(makeLocalTime(1970, 1, 1, 0, 0, -1), -1); // not an error
-    EXPECT_THROW(makeLocalTime(1899, 1, 1, 0, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 0, 1, 0, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 13, 1, 0, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 1, 0, 0, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 1, 32, 0, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 1, 1, 24, 0, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 1, 1, 0, 60, 0), LocalTimeError);
-    EXPECT_THROW(makeLocalTime(2015, 1, 1, 0, 0, 60), LocalTimeError);
+    EXPECT_EQ(makeLocalTime(1970, 1, 1, 8, 59, 59), -1); // not an error
+    const int invalid[][6] = {{1899, 1, 1, 0, 0, 0}, {2015, 0, 1, 0, 0, 0}, {2015, 13, 1, 0, 0, 0}, {2015, 1, 0, 0, 0, 0},
+                              {2015, 1, 32, 0, 0, 0}, {2015, 1, 1, 24, 0, 0}, {2015, 1, 1, 0, 60, 0}, {2015, 1, 1, 0, 0, 60}};
+    for (const auto& f : invalid)
+        EXPECT_THROW(makeLocalTime(f[0], f[1], f[2], f[3], f[4], f[5]), LocalTimeError);
+    EXPECT_EQ(formatDay(makeLocalTime(2050, 12, 31, 23, 59, 59)), "Saturday, December 31, 2050");
+    EXPECT_EQ(formatDay(0), "Thursday, January 01, 1970");
+    ZoneScope west("America/Los_Angeles");
+    EXPECT_EQ(formatDay(0), "Wednesday, December 31, 1969");
 }
 
 TEST(LocalTime, DaylightSavingIsDecidedByTheZone)
 {
     ZoneScope zone("America/New_York");
     // 8 March 2015: clocks went from 02:00 EST to 03:00 EDT.
-    const std::time_t before = makeLocalTime(2015, 3, 8, 1, 0, 0);
-    const std::time_t after = makeLocalTime(2015, 3, 8, 3, 0, 0);
-    EXPECT_EQ(after - before, 3600);
+    EXPECT_EQ(makeLocalTime(2015, 3, 8, 3, 0, 0) - makeLocalTime(2015, 3, 8, 1, 0, 0), 3600);
     EXPECT_EQ(makeLocalTime(2015, 7, 1, 12, 0, 0), 1435766400); // 16:00 UTC in summer
     EXPECT_EQ(makeLocalTime(2015, 1, 1, 12, 0, 0), 1420131600); // 17:00 UTC in winter
 }
-
-TEST(FormatDay, EnglishNamesWhateverTheLocale)
-{
-    ZoneScope zone("UTC");
-    EXPECT_EQ(formatDay(makeLocalTime(2015, 1, 2, 10, 0, 0)), "Friday, January 02, 2015");
-    EXPECT_EQ(formatDay(makeLocalTime(2050, 12, 31, 23, 59, 59)), "Saturday, December 31, 2050");
-    ZoneScope east("Asia/Tokyo");
-    EXPECT_EQ(formatDay(0), "Thursday, January 01, 1970");
-    ZoneScope west("America/Los_Angeles");
-    EXPECT_EQ(formatDay(0), "Wednesday, December 31, 1969");
-}
-
-} // namespace
-} // namespace tsl

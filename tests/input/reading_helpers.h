@@ -1,9 +1,13 @@
 #pragma once
 
+#include "input/csv_reader.h"
 #include "support/scripted_context.h"
 #include "support/temp_dir.h"
 #include "tree/data_tree.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -12,7 +16,9 @@
 
 namespace tsl::testing {
 
-// Sets the time zone for one test and restores the one before.
+using Lines = std::vector<std::string>;
+
+// Sets the time zone for one scope and restores the one before.
 class ZoneScope {
 public:
     explicit ZoneScope(const char* zone)
@@ -24,64 +30,67 @@ public:
     }
     ~ZoneScope()
     {
-        if (previous_)
-            setenv("TZ", previous_->c_str(), 1);
-        else
-            unsetenv("TZ");
+        previous_ ? setenv("TZ", previous_->c_str(), 1) : unsetenv("TZ");
         tzset();
     }
-    ZoneScope(const ZoneScope&) = delete;
-    ZoneScope& operator=(const ZoneScope&) = delete;
 
 private:
     std::optional<std::string> previous_;
 };
 
-inline DataNode* childWithKey(const DataNode* parent, std::string_view name, std::string_view key,
-                              std::string_view value)
+inline bool contains(const Lines& lines, std::string_view line)
 {
-    for (DataNode* child = parent ? parent->firstChild() : nullptr; child; child = child->nextSibling()) {
-        if (child->name() != name)
-            continue;
-        const DataAttribute* a = DataTree::findAttribute(child, key);
-        if (a && a->value() == value)
-            return child;
-    }
-    return nullptr;
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The dataline of year/month/day/hour and "MM:SS", walking the layout.
-inline DataNode* dataline(DataTree& tree, const std::string& year, const std::string& month,
-                          const std::string& day, const std::string& hour, const std::string& key)
+// The labels below a node (a template, a file's labels) as "value=text".
+inline Lines cells(const DataNode* node)
 {
-    DataNode* data = tree.findNode(tree.root(), "data");
-    DataNode* y = childWithKey(data, "dataYear", "year", year);
-    DataNode* m = childWithKey(y, "dataMonth", "month", month);
-    DataNode* d = childWithKey(m, "dataDay", "day", day);
-    DataNode* h = childWithKey(d, "dataHour", "hour", hour);
-    return childWithKey(h, "dataline", "timestamp", key);
-}
-
-// Texts of the dataline's labels in order, as "value=text".
-inline std::vector<std::string> cells(const DataNode* line)
-{
-    std::vector<std::string> out;
-    for (DataNode* label = line ? line->firstChild() : nullptr; label; label = label->nextSibling()) {
+    Lines out;
+    for (const DataNode* label = node ? node->firstChild() : nullptr; label; label = label->nextSibling()) {
         const DataAttribute* value = DataTree::findAttribute(label, "value");
         out.push_back(std::string(value ? value->value() : "") + "=" + std::string(label->text()));
     }
     return out;
 }
 
-inline int countNodes(const DataTree& tree, const DataNode* node, std::string_view name)
+// Every stored data line in tree order as "YYYY/MM/DD HH:MM:SS|cell|cell",
+// dated by the keys of the nodes it hangs from.
+inline Lines storedRows(const DataTree& tree)
 {
-    int n = 0;
-    for (const DataNode* child = node ? node->firstChild() : nullptr; child; child = child->nextSibling()) {
-        if (child->name() == name)
-            ++n;
-        n += countNodes(tree, child, name);
-    }
-    return n;
+    auto key = [](const DataNode* node, const char* name) {
+        const DataAttribute* a = DataTree::findAttribute(node, name);
+        return std::string(a ? a->value() : "?");
+    };
+    Lines out;
+    const DataNode* data = tree.findNode(tree.root(), "data");
+    for (const DataNode* y = data ? data->firstChild() : nullptr; y; y = y->nextSibling())
+        for (const DataNode* m = y->firstChild(); m; m = m->nextSibling())
+            for (const DataNode* d = m->firstChild(); d; d = d->nextSibling())
+                for (const DataNode* h = d->firstChild(); h; h = h->nextSibling())
+                    for (const DataNode* line = h->firstChild(); line; line = line->nextSibling()) {
+                        out.push_back(key(y, "year") + "/" + key(m, "month") + "/" + key(d, "day") + " " +
+                                      key(h, "hour") + ":" + key(line, "timestamp"));
+                        for (const DataNode* cell = line->firstChild(); cell; cell = cell->nextSibling())
+                            out.back() += "|" + std::string(cell->text());
+                    }
+    return out;
 }
+
+// A reader's world: a time zone without daylight saving, a folder for the
+// files, and a context whose log and tree the test inspects.
+class ReadingTest : public ::testing::Test {
+protected:
+    ReadResult read(const std::string& content, ScriptedContext* context = nullptr)
+    {
+        writeFile(dir.file("data.csv"), content);
+        return readDataFile(context ? *context : c, dir.file("data.csv"));
+    }
+    Lines rows() { return storedRows(c.tree()); }
+
+    ZoneScope zone{"UTC"};
+    TempDir dir;
+    ScriptedContext c;
+};
 
 } // namespace tsl::testing

@@ -7,86 +7,42 @@
 #include <string>
 #include <vector>
 
-namespace tsl {
-namespace {
+using namespace tsl;
+using namespace tsl::testing;
 
-using testing::TempDir;
-using testing::writeFile;
-
-std::vector<std::string> readAll(const std::string& path, std::size_t limit)
+// Lines as a text-mode stream hands them to a buffer of `limit` characters.
+TEST(TextLineReader, LineEndsPiecesAndNulBytes)
 {
-    TextLineReader reader;
-    EXPECT_TRUE(reader.open(path));
-    std::vector<char> buffer(limit + 1, 'x');
-    std::vector<std::string> lines;
-    std::size_t length = 0;
-    while (reader.readLine(buffer.data(), limit, length)) {
-        EXPECT_EQ(buffer[length], '\0');
-        lines.emplace_back(buffer.data(), length);
-        EXPECT_LT(lines.size(), 100000u);
+    using Lines = std::vector<std::string>;
+    struct Case { std::string file; std::size_t limit; Lines lines; };
+    const Case cases[] = {
+        {"one\r\ntwo\nthree\r\r\nfour\rfive\r", 100, {"one\n", "two\n", "three\r\n", "four\rfive\r"}},
+        {"abcdefgh\r\nxy\n", 5, {"abcde", "fgh\n", "xy\n"}},
+        {"abcde\r\nz", 5, {"abcde", "\n", "z"}}, // a CR LF just past the limit is the next piece's "\n"
+        {"abcd\r\n", 5, {"abcd\n"}},
+        {std::string("ab\0cd\nef\n", 9), 100, {"ab", "ef\n"}}, // a NUL hides the rest of its line
+        {"", 10, {}},
+        // A line far longer than the reader's own buffer.
+        {std::string(50000, 'q') + "\r\nend\n", 19989,
+         {std::string(19989, 'q'), std::string(19989, 'q'), std::string(10022, 'q') + "\n", "end\n"}},
+    };
+    TempDir dir;
+    for (const Case& k : cases) {
+        writeFile(dir.file("a"), k.file);
+        TextLineReader reader;
+        ASSERT_TRUE(reader.open(dir.file("a")));
+        for (int pass = 0; pass < 2; ++pass, reader.rewind()) {
+            std::vector<char> buffer(k.limit + 1, 'x');
+            Lines lines;
+            std::size_t length = 0;
+            while (reader.readLine(buffer.data(), k.limit, length) && lines.size() < 10) {
+                EXPECT_EQ(buffer[length], '\0');
+                lines.emplace_back(buffer.data(), length);
+            }
+            EXPECT_EQ(lines, k.lines) << k.file.substr(0, 40);
+        }
     }
-    return lines;
-}
-
-TEST(TextLineReader, LineEndsArriveAsOneNewline)
-{
-    TempDir dir;
-    writeFile(dir.file("a"), "one\r\ntwo\nthree\r\r\nfour\rfive\r");
-    EXPECT_EQ(readAll(dir.file("a"), 100),
-              (std::vector<std::string>{"one\n", "two\n", "three\r\n", "four\rfive\r"}));
-}
-
-TEST(TextLineReader, LongLinesComeInPiecesOfTheLimit)
-{
-    TempDir dir;
-    writeFile(dir.file("a"), "abcdefgh\r\nxy\n");
-    EXPECT_EQ(readAll(dir.file("a"), 5), (std::vector<std::string>{"abcde", "fgh\n", "xy\n"}));
-    // A CR LF just past the limit still becomes the next piece's "\n".
-    writeFile(dir.file("b"), "abcde\r\nz");
-    EXPECT_EQ(readAll(dir.file("b"), 5), (std::vector<std::string>{"abcde", "\n", "z"}));
-    writeFile(dir.file("c"), "abcd\r\n");
-    EXPECT_EQ(readAll(dir.file("c"), 5), (std::vector<std::string>{"abcd\n"}));
-}
-
-TEST(TextLineReader, VeryLongLinesAcrossTheBuffer)
-{
-    TempDir dir;
-    std::string line(200000, 'q');
-    writeFile(dir.file("a"), line + "\r\nend\n");
-    std::vector<std::string> lines = readAll(dir.file("a"), 19989);
-    ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[0].size(), 19989u);
-    EXPECT_EQ(lines[10], std::string(200000 - 10 * 19989, 'q') + "\n");
-    EXPECT_EQ(lines[11], "end\n");
-}
-
-TEST(TextLineReader, ANulByteHidesTheRestOfItsLine)
-{
-    TempDir dir;
-    writeFile(dir.file("a"), std::string("ab\0cd\nef\n", 9));
-    EXPECT_EQ(readAll(dir.file("a"), 100), (std::vector<std::string>{"ab", "ef\n"}));
-}
-
-TEST(TextLineReader, RewindAndFailures)
-{
-    TempDir dir;
-    writeFile(dir.file("a"), "1\n2\n");
     TextLineReader reader;
     EXPECT_FALSE(reader.open(dir.file("missing")));
     EXPECT_FALSE(reader.open(dir.path())); // a folder
-    ASSERT_TRUE(reader.open(dir.file("a")));
-    char line[8];
-    std::size_t length;
-    ASSERT_TRUE(reader.readLine(line, 7, length));
-    ASSERT_TRUE(reader.readLine(line, 7, length));
-    EXPECT_STREQ(line, "2\n");
-    EXPECT_FALSE(reader.readLine(line, 7, length));
-    ASSERT_TRUE(reader.rewind());
-    ASSERT_TRUE(reader.readLine(line, 7, length));
-    EXPECT_STREQ(line, "1\n");
-    writeFile(dir.file("empty"), "");
-    EXPECT_TRUE(readAll(dir.file("empty"), 10).empty());
 }
-
-} // namespace
-} // namespace tsl
