@@ -104,6 +104,8 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
     createControls();
     arrangeControls();
     DoDataExchange();
+    // Before the commands: a command reads the settings its change made.
+    watchSettingsControls();
     wireMessageMap();
 
     log_.setAppendListener([this](const std::string& line) {
@@ -312,6 +314,19 @@ void CCorvaneDlg::wireMessageMap()
     }
 }
 
+void CCorvaneDlg::watchSettingsControls()
+{
+    auto changed = [this] { settingsCache_.reset(); };
+    for (QComboBox* list : {interval_, reduction_, dateFormat_, split_, conversion_})
+        connect(list, &QComboBox::currentIndexChanged, this, changed);
+    for (QCheckBox* box : {timeDelimiter_, bracketEnable_, writeDateFrom_, lineLabel_})
+        connect(box, &QCheckBox::toggled, this, changed);
+    for (QLineEdit* edit : {delimiter_, conversionColumn_})
+        connect(edit, &QLineEdit::textChanged, this, changed);
+    for (QDateTimeEdit* picker : {bracketStart_, bracketEnd_, writeStartDate_})
+        connect(picker, &QDateTimeEdit::dateTimeChanged, this, changed);
+}
+
 void CCorvaneDlg::OnInitDialog()
 {
     setAcceptDrops(true);
@@ -346,6 +361,7 @@ void CCorvaneDlg::OnInitDialog()
     bracketStart_->setDateTime(QDateTime(pickerDay, QTime(7, 0, 0)));
     bracketEnd_->setDateTime(QDateTime(pickerDay, QTime(18, 0, 0)));
     initialiseSettings(*this);
+    settingsCache_.reset();
 
     fileRequest_ = FileRequest::startValues();
     appendWelcomeBlock(log_);
@@ -355,6 +371,8 @@ void CCorvaneDlg::OnInitDialog()
 
 ToolSettings CCorvaneDlg::settings() const
 {
+    if (settingsCache_)
+        return *settingsCache_;
     auto timeOf = [](const QDateTimeEdit* picker) {
         QTime time = picker->time();
         return TimeOfDay{time.hour(), time.minute(), time.second()};
@@ -374,6 +392,7 @@ ToolSettings CCorvaneDlg::settings() const
     now.lineLabelled = lineLabel_->isChecked();
     now.conversion = conversion_->currentIndex();
     now.conversionColumn = conversionColumn_->text().toStdString();
+    settingsCache_ = now;
     return now;
 }
 
@@ -382,6 +401,7 @@ void CCorvaneDlg::setDateFormat(DateFormatId format)
     // A choice made by the program, not the user: no command runs.
     QSignalBlocker block(dateFormat_);
     dateFormat_->setCurrentIndex(format);
+    settingsCache_.reset();
 }
 
 void CCorvaneDlg::setTimeDelimiter(bool checked)

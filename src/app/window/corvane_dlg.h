@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -135,6 +136,10 @@ private:
     // Binds each identifier to its control.
     void DoDataExchange();
     void wireMessageMap();
+    // The reader asks for the settings on every line; reading a date picker
+    // costs a local-time conversion, so the controls' values are kept until
+    // one of them changes.
+    void watchSettingsControls();
     void OnInitDialog();
 
     // Runs one command; what had to wait for the commands under way (a close,
@@ -170,6 +175,7 @@ private:
     ReadProgressWatcher progressWatcher_;
     QElapsedTimer sinceProgressUpdate_;
 
+    mutable std::optional<ToolSettings> settingsCache_;
     std::map<int, QWidget*> controls_;
     std::map<QObject*, std::function<void()>> killFocusHandlers_;
     std::map<int, std::function<void()>> commandHandlers_;

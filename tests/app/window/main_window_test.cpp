@@ -62,6 +62,7 @@ private slots:
     void checkBoxesLogAndEnableTheirCompanions();
     void delimiterIsLoggedWhenTheEditLosesTheFocus();
     void changesMadeByTheProgramLogNothing();
+    void settingsAreWhatTheControlsShowNow();
     void readingStateDisablesTheEightControls();
     void enterClosesAndEmptiesTheTree();
     void escapeAndTheCloseBoxKeepTheTree();
@@ -347,6 +348,48 @@ void MainWindowTest::changesMadeByTheProgramLogNothing()
     QCOMPARE(now.writeStartDate, static_cast<std::time_t>(first.toSecsSinceEpoch()));
     QCOMPARE(now.bracketStart, (TimeOfDay{7, 0, 0}));
     QCOMPARE(now.bracketEnd, (TimeOfDay{18, 0, 0}));
+}
+
+void MainWindowTest::settingsAreWhatTheControlsShowNow()
+{
+    CCorvaneDlg w;
+    const ToolSettings before = w.settings();
+    QCOMPARE(before.delimiter, std::string(","));
+    QCOMPARE(before.conversion, 0);
+    QVERIFY(!before.lineLabelled);
+
+    // Every control changed behind the commands' back, after a first look.
+    w.controlAs<QComboBox>(ControlId::IntervalList)->setCurrentIndex(4);
+    w.controlAs<QComboBox>(ControlId::ReductionList)->setCurrentIndex(1);
+    w.controlAs<QComboBox>(ControlId::DateFormatList)->setCurrentIndex(7);
+    w.controlAs<QComboBox>(ControlId::SplitList)->setCurrentIndex(3);
+    w.controlAs<QComboBox>(ControlId::ConversionList)->setCurrentIndex(5);
+    w.controlAs<QCheckBox>(ControlId::TimeDelimiter)->setChecked(false);
+    w.controlAs<QCheckBox>(ControlId::BracketEnable)->setChecked(true);
+    w.controlAs<QCheckBox>(ControlId::WriteDateFrom)->setChecked(true);
+    w.controlAs<QCheckBox>(ControlId::LineLabel)->setChecked(true);
+    w.controlAs<QLineEdit>(ControlId::Delimiter)->setText(";x");
+    w.controlAs<QLineEdit>(ControlId::ConversionColumn)->setText("FLOW");
+    w.controlAs<QDateTimeEdit>(ControlId::BracketStart)->setTime(QTime(6, 30, 15));
+    w.controlAs<QDateTimeEdit>(ControlId::BracketEnd)->setTime(QTime(19, 45, 0));
+    QDateTime first(QDate(2016, 3, 1), QTime(0, 0, 0));
+    w.controlAs<QDateTimeEdit>(ControlId::WriteStartDate)->setDateTime(first);
+
+    const ToolSettings now = w.settings();
+    QCOMPARE(now.interval, DataInterval::Min5);
+    QCOMPARE(now.reduction, ReductionMode::Sampling);
+    QCOMPARE(now.dateFormat, 7);
+    QCOMPARE(now.splitDays, 3);
+    QCOMPARE(now.conversion, 5);
+    QVERIFY(!now.timeDelimiter);
+    QVERIFY(now.bracketEnabled);
+    QVERIFY(now.writeDateFrom);
+    QVERIFY(now.lineLabelled);
+    QCOMPARE(now.delimiter, std::string(";x"));
+    QCOMPARE(now.conversionColumn, std::string("FLOW"));
+    QCOMPARE(now.bracketStart, (TimeOfDay{6, 30, 15}));
+    QCOMPARE(now.bracketEnd, (TimeOfDay{19, 45, 0}));
+    QCOMPARE(now.writeStartDate, static_cast<std::time_t>(first.toSecsSinceEpoch()));
 }
 
 void MainWindowTest::readingStateDisablesTheEightControls()
