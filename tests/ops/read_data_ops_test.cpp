@@ -1,139 +1,109 @@
-// The data operations and the writer on data that the reader stored from
-// real files, rather than on trees built by hand.
-#include "input/csv_reader.h"
+// Fill blanks, fill column, preview and clear data on data the reader stored.
 #include "ops/clear_data.h"
 #include "ops/fill_blanks.h"
-#include "ops/data_walk.h"
 #include "ops/fill_column.h"
 #include "ops/preview.h"
-#include "ops/unit_conversion.h"
-#include "output/csv_writer.h"
-
-#include "output/sample_data.h"
-#include "support/scripted_context.h"
-#include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
+#include "ops/read_data.h"
 
 using namespace tsl;
 using namespace tsl::testing;
 
-namespace {
+TEST_F(ReadData, FillBlanksCarriesTheLastReadingForward)
+{
+    readAhu();
+    OnFillBlanks(c);
+    EXPECT_EQ(logSinceRead(), (Lines{"Checking for missing data...", "Updated 2 items."}));
+    EXPECT_EQ(*c.log().selected(), c.log().size() - 1);
+    EXPECT_EQ(column("AHU_TEMP"), (Lines{"70.00", "70.00", "71.50", "72.00"}));
+    EXPECT_EQ(column("FLOW"), (Lines{"500.00", "510.00", "510.00", " 5.00"}));
+}
 
-using Texts = std::vector<std::string>;
-
-class ReadDataOpsTest : public ::testing::Test {
-protected:
-    ReadDataOpsTest()
-    {
-        writeFile(dir.file("ahu.csv"), "Date,Time,AHU_TEMP,FLOW\r\n"
-                                       "01/15/2019,13:05:00,70.0,500\r\n"
-                                       "01/15/2019,13:06:00,,510\r\n"
-                                       "01/15/2019,13:07:00,71.5,\r\n"
-                                       "01/16/2019,00:00:00,72,5\r\n");
+TEST_F(ReadData, FillBlanksInTheFirstLinesAndAcrossYears)
+{
+    struct Case { Lines lines; Lines t1, t2; const char* updated; };
+    const Case cases[] = {
+        // Blanks of the very first line take a later reading of its hour.
+        {{"01/15/2019,13:00:00,,9", "01/15/2019,13:01:00,,8", "01/15/2019,13:02:00,6,", "01/15/2019,14:00:00,5,4"},
+         {" 6.00", " 6.00", " 6.00", " 5.00"}, {" 9.00", " 8.00", " 8.00", " 4.00"}, "Updated 3 items."},
+        // The line found for T1 serves T2 too, blank as it is, and is counted.
+        {{"01/15/2019,13:00:00,,", "01/15/2019,13:01:00,,7", "01/15/2019,13:02:00,6,"},
+         {" 6.00", " 6.00", " 6.00"}, {"", " 7.00", " 7.00"}, "Updated 4 items."},
+        // A column blank through the first hour stays blank there, and its
+        // blanks are copied (and counted) until a reading comes.
+        {{"01/15/2019,13:00:00,,1", "01/15/2019,13:01:00,,1", "01/15/2019,14:00:00,,1", "01/15/2019,14:01:00,2,1",
+          "01/15/2019,14:02:00,,1"},
+         {"", "", "", " 2.00", " 2.00"}, {" 1.00", " 1.00", " 1.00", " 1.00", " 1.00"}, "Updated 3 items."},
+        {{"12/31/2018,23:59:00,1,2", "01/01/2019,00:00:00,,", "02/01/2019,00:00:00,,3", "02/02/2019,05:00:00,4,"},
+         {" 1.00", " 1.00", " 1.00", " 4.00"}, {" 2.00", " 2.00", " 3.00", " 3.00"}, "Updated 4 items."},
+    };
+    for (const Case& k : cases) {
+        OnClearCsvData(c);
+        readLines("T1,T2", k.lines);
+        OnFillBlanks(c);
+        EXPECT_EQ(column("T1"), k.t1) << k.lines[0];
+        EXPECT_EQ(column("T2"), k.t2) << k.lines[0];
+        EXPECT_EQ(logSinceRead().back(), k.updated) << k.lines[0];
     }
-
-    void read(const std::string& name)
-    {
-        context.reading().readInProgress = 1;
-        ASSERT_EQ(readDataFile(context, dir.file(name)), ReadResult::Finished);
-        context.reading().readInProgress = 0;
-        readLines_ = context.newLines().size();
-    }
-    // Log lines since the last read.
-    Texts linesSinceRead() const
-    {
-        const Texts all = context.newLines();
-        return Texts(all.begin() + static_cast<std::ptrdiff_t>(readLines_), all.end());
-    }
-    // The cells of one column in every line, in order.
-    Texts column(const std::string& label)
-    {
-        Texts texts;
-        const DataTree& tree = context.tree();
-        forEachDataline(tree, [&](const DataNode* line) {
-            texts.emplace_back(tree.findNodeByAttribute(line, "label", "value", label)->text());
-            return true;
-        });
-        return texts;
-    }
-
-    LocalZone zone{"UTC0"};
-    TempDir dir;
-    ScriptedContext context;
-    std::size_t readLines_ = 0;
-};
-
-TEST_F(ReadDataOpsTest, PreviewShowsWhatWasRead)
-{
-    read("ahu.csv");
-    OnPreviewData(context);
-    EXPECT_EQ(linesSinceRead(), (Texts{"AHU_TEMP   FLOW   ", "70.00   500.00   ", "   510.00   ",
-                                       "71.50      ", "72.00    5.00   "}));
+    ScriptedContext empty;
+    OnFillBlanks(empty);
+    EXPECT_EQ(empty.newLines(), Lines{"ERROR: No data has been entered."});
 }
 
-TEST_F(ReadDataOpsTest, ConvertUnitsRewritesTheTemperatures)
+TEST_F(ReadData, FillColumnSetsTheFirstCellOfTheWholeLabelInEveryLine)
 {
-    read("ahu.csv");
-    OnConvertUnits(context);
-    EXPECT_EQ(linesSinceRead(), (Texts{"Conversion selected: F -> K",
-                                       " -> Converting data with label 'AHU_TEMP'",
-                                       "Conversion completed.  Converted data in 1 columns."}));
-    EXPECT_EQ(column("AHU_TEMP"), (Texts{"294.4140", "", "295.2474", "295.5252"}));
-    EXPECT_EQ(column("FLOW"), (Texts{"500.00", "510.00", "", " 5.00"}));
-
-    context.editSettings().conversion = 1;
-    OnConversionChanged(context);
-    OnConvertUnits(context);
-    // 500 x 0.0005675 is 0.28375, which single precision holds as 0.2837499...
-    EXPECT_EQ(column("FLOW"), (Texts{" 0.2837", " 0.2894", "", " 0.0028"}));
+    readAhu();
+    EXPECT_EQ(FillColumn(c.tree(), "FLOW", "0"), 4);
+    EXPECT_EQ(column("FLOW"), (Lines{"0", "0", "0", "0"}));
+    EXPECT_EQ(column("AHU_TEMP"), (Lines{"70.00", "", "71.50", "72.00"}));
+    EXPECT_EQ(FillColumn(c.tree(), "AHU", "0"), 0);
+    EXPECT_EQ(FillColumn(c.tree(), "flow", "0"), 0);
+    EXPECT_EQ(FillColumn(c.tree(), "FLOW", ""), 4);
+    EXPECT_EQ(column("FLOW"), (Lines{"", "", "", ""}));
+    ScriptedContext twice;
+    read("Date,Time,AA,AA\n01/15/2019,13:05:00,1,2\n", &twice);
+    EXPECT_EQ(FillColumn(twice.tree(), "AA", "9"), 1);
+    EXPECT_EQ(storedRows(twice.tree()), Lines{"2019/01/15 13:05:00|9|"});
 }
 
-TEST_F(ReadDataOpsTest, FillBlanksCarriesReadingsForward)
+TEST_F(ReadData, PreviewShowsTheLabelsAndTheFirstElevenLines)
 {
-    read("ahu.csv");
-    OnFillBlanks(context);
-    EXPECT_EQ(linesSinceRead(), (Texts{"Checking for missing data...", "Updated 2 items."}));
-    EXPECT_EQ(column("AHU_TEMP"), (Texts{"70.00", "70.00", "71.50", "72.00"}));
-    EXPECT_EQ(column("FLOW"), (Texts{"500.00", "510.00", "510.00", " 5.00"}));
+    readAhu();
+    OnPreviewData(c);
+    EXPECT_EQ(logSinceRead(),
+              (Lines{"AHU_TEMP   FLOW   ", "70.00   500.00   ", "   510.00   ", "71.50      ", "72.00    5.00   "}));
+    EXPECT_FALSE(c.log().selected().has_value());
+
+    ScriptedContext empty;
+    OnPreviewData(empty);
+    EXPECT_TRUE(empty.newLines().empty());
 }
 
-TEST_F(ReadDataOpsTest, FillColumnSetsTheColumnOfEveryLine)
+TEST_F(ReadData, PreviewOfLongDataShowsElevenLines)
 {
-    read("ahu.csv");
-    EXPECT_EQ(FillColumn(context.tree(), "FLOW", "0"), 4);
-    EXPECT_EQ(column("FLOW"), (Texts{"0", "0", "0", "0"}));
-    EXPECT_EQ(FillColumn(context.tree(), "AHU", "0"), 0);
+    Lines lines;
+    for (int minute = 0; minute < 30; ++minute)
+        lines.push_back("01/15/2019,13:" + std::to_string(minute + 10) + ":00," + std::to_string(minute));
+    readLines("T\xB0", lines); // a label in another encoding reaches the log as UTF-8
+    OnPreviewData(c);
+    const Lines shown = logSinceRead();
+    EXPECT_EQ(shown.size(), 12u);
+    EXPECT_EQ(shown.front(), "T\xC2\xB0   ");
+    EXPECT_EQ(shown.back(), "10.00   ");
 }
 
-TEST_F(ReadDataOpsTest, SaveWritesTheMergedFile)
+TEST_F(ReadData, ClearedDataIsReadAfresh)
 {
-    read("ahu.csv");
-    context.chooseFiles({dir.file("merged.csv")});
-    ASSERT_EQ(OnSaveToCsv(context), SaveOutcome::Saved);
-    EXPECT_EQ(readFile(dir.file("merged.csv")), "Date, Time,AHU_TEMP,FLOW\r\n"
-                                                "01/15/2019,13:05:00,70.00,500.00\r\n"
-                                                "01/15/2019,13:06:00,,510.00\r\n"
-                                                "01/15/2019,13:07:00,71.50,\r\n"
-                                                "01/16/2019,00:00:00,72.00, 5.00\r\n");
-
-    context.editSettings().splitDays = 1;
-    context.chooseFiles({dir.file("day.csv")});
-    ASSERT_EQ(OnSaveToCsv(context), SaveOutcome::Saved);
-    EXPECT_EQ(readFile(dir.file("day 20190116.csv")), "Date,Time,AHU_TEMP,FLOW\r\n"
-                                                      "01/16/2019,00:00:00,72.00, 5.00\r\n");
-    EXPECT_TRUE(fileExists(dir.file("day 20190115.csv")));
-    EXPECT_FALSE(fileExists(dir.file("day S01.csv")));
+    readAhu();
+    c.tree().addChild(c.tree().root(), "outputTemplate");
+    OnFillBlanks(c);
+    OnClearCsvData(c);
+    EXPECT_EQ(logSinceRead().back(), "Deleting data from CSV file(s).");
+    EXPECT_EQ(*c.log().selected(), c.log().size() - 1);
+    DataTree& tree = c.tree();
+    EXPECT_EQ(tree.findNode(tree.root(), "data"), nullptr);
+    EXPECT_EQ(tree.findNode(tree.root(), "fileLabels"), nullptr);
+    EXPECT_NE(tree.findNode(tree.root(), "outputTemplate"), nullptr);
+    EXPECT_EQ(cells(tree.findNode(tree.root(), "template")), (Lines{"AHU_TEMP=", "FLOW="}));
+    readAhu();
+    EXPECT_EQ(column("AHU_TEMP"), (Lines{"70.00", "", "71.50", "72.00"}));
 }
-
-TEST_F(ReadDataOpsTest, ClearedDataIsReadAfresh)
-{
-    read("ahu.csv");
-    OnFillBlanks(context);
-    OnClearCsvData(context);
-    EXPECT_EQ(linesSinceRead().back(), "Deleting data from CSV file(s).");
-    read("ahu.csv");
-    EXPECT_EQ(column("AHU_TEMP"), (Texts{"70.00", "", "71.50", "72.00"}));
-}
-
-} // namespace
