@@ -15,15 +15,26 @@ void ColumnLabelMap::setColumns(std::vector<std::optional<std::string>> columnVa
 
 void ColumnLabelMap::bind(DataNode* dataline)
 {
+    const void* layout = DataTree::packedLayout(dataline);
+    if (layout && resolved_ && layout == resolvedLayout_) {
+        packedRow_ = dataline;
+        return;
+    }
+    packedRow_ = nullptr;
     labels_.clear();
     shape_.clear();
-    // Pre-order below the dataline, as a search from it would go.
+    cellOfLabel_.clear();
+    // Pre-order below the dataline, as a search from it would go. The cells
+    // of a packed row are its children, so the walk also counts their places.
+    std::size_t place = 0;
     DataNode* node = dataline ? dataline->firstChild() : nullptr;
     while (node) {
         if (node->name() == "label") {
             labels_.push_back(node);
             shape_.push_back(node->attributes());
+            cellOfLabel_.push_back(place);
         }
+        ++place;
         if (node->firstChild()) {
             node = node->firstChild();
             continue;
@@ -34,6 +45,7 @@ void ColumnLabelMap::bind(DataNode* dataline)
     }
     if (!resolved_ || shape_ != resolvedShape_)
         resolve();
+    resolvedLayout_ = layout;
 }
 
 void ColumnLabelMap::resolve()
@@ -60,7 +72,11 @@ DataNode* ColumnLabelMap::label(int column) const
     if (column < 0 || static_cast<std::size_t>(column) >= labelOfColumn_.size())
         return nullptr;
     int k = labelOfColumn_[static_cast<std::size_t>(column)];
-    return k < 0 ? nullptr : labels_[static_cast<std::size_t>(k)];
+    if (k < 0)
+        return nullptr;
+    if (packedRow_)
+        return DataTree::packedCell(packedRow_, cellOfLabel_[static_cast<std::size_t>(k)]);
+    return labels_[static_cast<std::size_t>(k)];
 }
 
 } // namespace tsl

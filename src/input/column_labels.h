@@ -31,6 +31,11 @@ private:
     std::vector<const DataAttribute*> resolvedShape_;
     bool resolved_ = false;
     std::vector<int> labelOfColumn_;
+    // Rows whose cells lie packed in one layout need no walk: the label of a
+    // column is the cell at the same place in every such row.
+    const void* resolvedLayout_ = nullptr;
+    std::vector<std::size_t> cellOfLabel_;
+    const DataNode* packedRow_ = nullptr;
 };
 
 } // namespace tsl

@@ -651,6 +651,22 @@ void DataTree::setName(DataNode* node, std::string_view name)
     noteSubtreeNames(node->parent(), entry->bit);
 }
 
+const void* DataTree::packedLayout(const DataNode* row)
+{
+    if (!row || row->kind_ != DataNode::Kind::Full)
+        return nullptr;
+    const PackedRow* packed = row->full()->packed_;
+    return (packed && !packed->links) ? packed->shape : nullptr;
+}
+
+DataNode* DataTree::packedCell(const DataNode* row, std::size_t k)
+{
+    if (!packedLayout(row))
+        return nullptr;
+    PackedRow* packed = row->full()->packed_;
+    return k < packed->count ? packed->cell(static_cast<std::uint32_t>(k)) : nullptr;
+}
+
 // ---- removal ----------------------------------------------------------------
 
 void DataTree::unlink(DataNode* node)

@@ -119,6 +119,13 @@ public:
     void detachNode(DataNode* node);
     void deleteNode(DataNode* node);
 
+    // Rows copied from one template share the layout of their cells. While a
+    // row's children are exactly those cells, in their places, this gives the
+    // same key for every row of that layout (null otherwise), and packedCell
+    // its k-th child without walking the row.
+    static const void* packedLayout(const DataNode* row);
+    static DataNode* packedCell(const DataNode* row, std::size_t k);
+
     void writeXml(const DataNode* node, std::FILE* file) const;
     static std::string formatNode(const DataNode* node);
     int readXmlFile(const std::string& path);
