@@ -44,6 +44,7 @@ enum class ControlId : int {
     LineLabel = 1038,
     FillValue = 1039,
     PreviewData = 1040,
+    ImportExports = 1041,
 };
 
 enum class MessageButtons { Ok, OkCancel, YesNo };

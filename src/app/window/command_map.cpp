@@ -8,38 +8,15 @@
 #include "app/window/fill_values_dlg.h"
 #include "tree/xml_commands.h"
 
-#if __has_include("input/read_commands.h")
 #include "input/read_commands.h"
-#define TSL_HAVE_READ_COMMANDS 1
-#endif
-#if __has_include("input/label_templates.h")
 #include "input/label_templates.h"
-#define TSL_HAVE_LABEL_TEMPLATES 1
-#endif
-#if __has_include("output/csv_writer.h")
 #include "output/csv_writer.h"
-#define TSL_HAVE_CSV_WRITER 1
-#endif
-#if __has_include("ops/unit_conversion.h")
 #include "ops/unit_conversion.h"
-#define TSL_HAVE_UNIT_CONVERSION 1
-#endif
-#if __has_include("ops/fill_blanks.h")
 #include "ops/fill_blanks.h"
-#define TSL_HAVE_FILL_BLANKS 1
-#endif
-#if __has_include("ops/preview.h")
 #include "ops/preview.h"
-#define TSL_HAVE_PREVIEW 1
-#endif
-#if __has_include("ops/clear_data.h")
 #include "ops/clear_data.h"
-#define TSL_HAVE_CLEAR_DATA 1
-#endif
-#if defined(TSL_HAVE_DATABASE) && __has_include("db/fill_database.h")
+#include "input/import_command.h"
 #include "db/fill_database.h"
-#define TSL_HAVE_FILL_DATABASE 1
-#endif
 
 namespace tsl {
 
@@ -59,6 +36,7 @@ constexpr MessageMapEntry messageMap[] = {
     {id(ControlId::ReductionList), N::SelectionChange, &D::OnReductionChanged},
     {id(ControlId::LineLabel), N::Clicked, &D::OnLineLabelToggled},
     {id(ControlId::PreviewData), N::Clicked, &D::OnPreviewData},
+    {id(ControlId::ImportExports), N::Clicked, &D::OnImportExports},
     {id(ControlId::Close), N::Clicked, &D::OnCloseButton},
     {id(ControlId::ReadLabelTemplate), N::Clicked, &D::OnReadLabelTemplate},
     {id(ControlId::SplitList), N::SelectionChange, &D::OnSplitChanged},
@@ -103,7 +81,6 @@ void CCorvaneDlg::OnWriteDateToggled() { tsl::OnWriteDateToggled(*this); }
 
 void CCorvaneDlg::OnReadCsvData()
 {
-#ifdef TSL_HAVE_READ_COMMANDS
     if (readRunning()) {
         // The button reads "Stop Reading": the command asks whether to stop.
         tsl::OnReadCsvData(*this);
@@ -114,37 +91,21 @@ void CCorvaneDlg::OnReadCsvData()
     tsl::OnReadCsvData(*this);
     batchDialogExpected_ = false;
     endBatch();
-#else
-    notInThisBuild("Read CSV Data");
-#endif
 }
 
 void CCorvaneDlg::dropFilesCommand(const std::vector<std::string>& paths)
 {
-#ifdef TSL_HAVE_READ_COMMANDS
     tsl::OnDropFiles(*this, paths);
-#else
-    (void)paths;
-    notInThisBuild("Drop Files");
-#endif
 }
 
 void CCorvaneDlg::OnReadLabelTemplate()
 {
-#ifdef TSL_HAVE_LABEL_TEMPLATES
     tsl::OnReadLabelTemplate(*this);
-#else
-    notInThisBuild("Read Label Template");
-#endif
 }
 
 void CCorvaneDlg::OnSetOutputTemplate()
 {
-#ifdef TSL_HAVE_LABEL_TEMPLATES
     tsl::OnSetOutputTemplate(*this);
-#else
-    notInThisBuild("Set Output Template");
-#endif
 }
 
 // --- saving ---
@@ -153,56 +114,34 @@ void CCorvaneDlg::OnSaveToXml() { tsl::OnSaveToXml(*this); }
 
 void CCorvaneDlg::OnSaveToCsv()
 {
-#ifdef TSL_HAVE_CSV_WRITER
     tsl::OnSaveToCsv(*this);
-#else
-    notInThisBuild("Save to CSV");
-#endif
 }
 
 // --- operations on the data ---
 
 void CCorvaneDlg::OnConvertUnits()
 {
-#ifdef TSL_HAVE_UNIT_CONVERSION
     tsl::OnConvertUnits(*this);
-#else
-    notInThisBuild("Convert Units");
-#endif
 }
 
 void CCorvaneDlg::OnConversionChanged()
 {
-#ifdef TSL_HAVE_UNIT_CONVERSION
     tsl::OnConversionChanged(*this);
-#endif
 }
 
 void CCorvaneDlg::OnFillBlanks()
 {
-#ifdef TSL_HAVE_FILL_BLANKS
     tsl::OnFillBlanks(*this);
-#else
-    notInThisBuild("Fill Blanks");
-#endif
 }
 
 void CCorvaneDlg::OnPreviewData()
 {
-#ifdef TSL_HAVE_PREVIEW
     tsl::OnPreviewData(*this);
-#else
-    notInThisBuild("Preview Data");
-#endif
 }
 
 void CCorvaneDlg::OnClearCsvData()
 {
-#ifdef TSL_HAVE_CLEAR_DATA
     tsl::OnClearCsvData(*this);
-#else
-    notInThisBuild("Clear CSV Data");
-#endif
 }
 
 void CCorvaneDlg::OnFillValue()
@@ -213,11 +152,44 @@ void CCorvaneDlg::OnFillValue()
 
 void CCorvaneDlg::OnFillDatabase()
 {
-#ifdef TSL_HAVE_FILL_DATABASE
+#ifdef TSL_HAVE_DATABASE
     tsl::OnFillDatabase(*this);
 #else
     notInThisBuild("Fill Database");
 #endif
+}
+
+void CCorvaneDlg::OnImportExports()
+{
+    FileRequest& request = fileRequest();
+    request.title = "Choose logger exports to import";
+    request.filters = {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}};
+    request.defaultExtension = "CSV";
+    request.options = FileRequest::AllowMultiSelect | FileRequest::FileMustExist | FileRequest::Explorer |
+                      FileRequest::HideReadOnly;
+    request.result.clear();
+    request.names.clear();
+    if (!runFileDialog(FileDialogMode::Open)) {
+        log().append("ERROR- no export chosen to import");
+        log().showLast();
+        return;
+    }
+    importFiles(request.chosenPaths());
+}
+
+void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
+{
+    ImportPlan plan = planImport(paths);
+    if (!importReview_(plan)) {
+        log().append("Import cancelled: nothing was read.");
+        log().showLast();
+        return;
+    }
+    logImportPlan(log(), plan);
+    beginBatch();
+    startProgress(paths);
+    runImport(*this, plan);
+    endBatch();
 }
 
 // --- the window's own ---

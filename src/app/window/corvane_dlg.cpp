@@ -1,5 +1,7 @@
 #include "app/window/corvane_dlg.h"
 
+#include "app/window/import_review_dlg.h"
+
 #include "app/settings_commands.h"
 #include "app/window/window_icon.h"
 
@@ -101,6 +103,7 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle("Zorbelin Tessaloom v1.1");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    importReview_ = [this](const ImportPlan& plan) { return reviewImport(this, plan); };
     createControls();
     arrangeControls();
     DoDataExchange();
@@ -137,6 +140,8 @@ void CCorvaneDlg::createControls()
     reduction_ = new QComboBox(this);
     lineLabel_ = new QCheckBox("Line Label", this);
     previewData_ = new QPushButton("Preview Data", this);
+    importExports_ = new QPushButton("Import Exports...", this);
+    importExports_->setToolTip("Read exports of other shapes: choose them, or drop them here");
     close_ = new QPushButton("Close", this);
     templateFileName_ = new QLineEdit(this);
     readLabelTemplate_ = new QPushButton("Read &Label Template", this);
@@ -192,7 +197,10 @@ void CCorvaneDlg::arrangeControls()
 
     grid->addLayout(listWithCaption(interval_, "< Data Interval", this), 0, 0);
     grid->addLayout(listWithCaption(reduction_, "< Average/Sample Data", this), 0, 1, 1, 2);
-    grid->addWidget(lineLabel_, 0, 3);
+    auto* lineLabelRow = new QHBoxLayout;
+    lineLabelRow->addWidget(lineLabel_);
+    lineLabelRow->addWidget(importExports_, 1);
+    grid->addLayout(lineLabelRow, 0, 3);
     grid->addWidget(previewData_, 0, 4);
     grid->addWidget(close_, 0, 5);
 
@@ -254,6 +262,7 @@ void CCorvaneDlg::DoDataExchange()
         {ControlId::ReductionList, reduction_},
         {ControlId::LineLabel, lineLabel_},
         {ControlId::PreviewData, previewData_},
+        {ControlId::ImportExports, importExports_},
         {ControlId::Close, close_},
         {ControlId::TemplateFileName, templateFileName_},
         {ControlId::ReadLabelTemplate, readLabelTemplate_},
@@ -653,7 +662,13 @@ void CCorvaneDlg::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     // The drag source waits for the drop to be answered; the files are read
-    // once it has been.
+    // once it has been. Files dropped on "Import Exports..." are imported.
+    bool onImport = importExports_->geometry().contains(event->position().toPoint());
+    if (onImport && commandDepth_ == 0) {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { runCommand([this, &paths] { importFiles(paths); }); }, Qt::QueuedConnection);
+        return;
+    }
     QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
 }
 

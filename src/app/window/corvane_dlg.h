@@ -5,6 +5,7 @@
 #include "app/window/message_pump.h"
 #include "app/window/question_box.h"
 #include "app/window/read_progress_watcher.h"
+#include "input/import_command.h"
 #include "tree/data_tree.h"
 
 #include <QDialog>
@@ -87,6 +88,9 @@ public:
     // Replace the real dialogs (tests answer in the user's place).
     void setFileDialogProvider(FileDialogProvider provider) { fileDialog_ = std::move(provider); }
     void setQuestionProvider(QuestionProvider provider) { question_ = std::move(provider); }
+    // Shows what an import found, file by file, and answers whether to go on.
+    using ImportReview = std::function<bool(const ImportPlan& plan)>;
+    void setImportReview(ImportReview review) { importReview_ = std::move(review); }
     MessagePump& messagePump() { return pump_; }
 
     // Files dropped onto the window (or handed over as if they were): read now,
@@ -117,6 +121,10 @@ public:
     void OnDateFormatChanged();
     void OnWriteDateToggled();
     void OnAbout();
+    void OnImportExports();
+    // Prepares logger exports for the reader and reads them (the button, or
+    // files dropped on it).
+    void importFiles(const std::vector<std::string>& paths);
 
 public slots:
     // Escape and the close box.
@@ -171,6 +179,7 @@ private:
 
     FileDialogProvider fileDialog_;
     QuestionProvider question_;
+    ImportReview importReview_;
     MessagePump pump_;
     ReadProgressWatcher progressWatcher_;
     QElapsedTimer sinceProgressUpdate_;
@@ -193,6 +202,7 @@ private:
     QComboBox* reduction_ = nullptr;
     QCheckBox* lineLabel_ = nullptr;
     QPushButton* previewData_ = nullptr;
+    QPushButton* importExports_ = nullptr;
     QPushButton* close_ = nullptr;
     QLineEdit* templateFileName_ = nullptr;
     QPushButton* readLabelTemplate_ = nullptr;

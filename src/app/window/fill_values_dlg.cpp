@@ -3,10 +3,7 @@
 #include "app/command_context.h"
 #include "ops/fill_values.h"
 
-#if __has_include("ops/fill_column.h")
 #include "ops/fill_column.h"
-#define TSL_HAVE_FILL_COLUMN 1
-#endif
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -75,14 +72,8 @@ void FillValuesDlg::OnFillValues()
         return;
     const std::string& label = labels_[static_cast<std::size_t>(index)];
     const std::string value = value_->text().toStdString();
-#ifdef TSL_HAVE_FILL_COLUMN
     int count = FillColumn(owner_.tree(), label, value);
     results_->addItem(QString::fromStdString(fillValuesResultLine(count)));
-#else
-    (void)label;
-    (void)value;
-    results_->addItem("Filling a column is not part of this build.");
-#endif
 }
 
 } // namespace tsl

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <optional>
 
 using namespace tsl;
 using namespace tsl::testing;
@@ -37,14 +39,14 @@ QPushButton* readButton(CCorvaneDlg& w)
     return w.controlAs<QPushButton>(ControlId::ReadCsvData);
 }
 
-void dropOnto(CCorvaneDlg& w, const std::vector<std::string>& paths)
+void dropOnto(CCorvaneDlg& w, const std::vector<std::string>& paths, std::optional<QPoint> where = {})
 {
     QMimeData data;
     QList<QUrl> urls;
     for (const auto& path : paths)
         urls << QUrl::fromLocalFile(QString::fromStdString(path));
     data.setUrls(urls);
-    QPoint at = w.rect().center();
+    QPoint at = where ? *where : w.rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &enter);
     QVERIFY(enter.isAccepted());
@@ -76,6 +78,7 @@ private slots:
     void dropDuringAReadIsReadAfterIt();
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
+    void importShowsItsFindingsBeforeReading();
 
 private:
     QTemporaryDir dir_;
@@ -346,6 +349,52 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     QCOMPARE(save.defaultSuffix(), QString("xml"));
     QVERIFY(save.testOption(QFileDialog::DontConfirmOverwrite)); // the save commands ask nothing
     QCOMPARE(save.directory().absolutePath(), dir_.path());
+}
+
+void ReadingWindowTest::importShowsItsFindingsBeforeReading()
+{
+    // Exports whose dates tell the month from the day (14 > 12), on a 12-hour clock.
+    std::string export1 = dir_.filePath("export1.csv").toStdString();
+    std::string export2 = dir_.filePath("export2.csv").toStdString();
+    for (const std::string& path : {export1, export2}) {
+        std::string text = "Date,Time,Zone Temp\n";
+        for (int minute = 0; minute < 20; ++minute)
+            text += "3/14/2026,1:" + std::string(minute < 10 ? "0" : "") + std::to_string(minute) + " PM,7" +
+                    std::to_string(minute % 10) + ".5\n";
+        QFile file(QString::fromStdString(path));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.c_str());
+    }
+    CCorvaneDlg w;
+    w.show();
+    DialogScript dialogs;
+    dialogs.choices = {{export1}, {export1}};
+    dialogs.install(w);
+    std::vector<std::size_t> reviewed;
+    bool accept = false;
+    w.setImportReview([&](const ImportPlan& plan) -> bool {
+        reviewed.push_back(plan.files.front().report.empty() ? 0 : plan.files.size());
+        return accept;
+    });
+
+    auto* import = qobject_cast<QPushButton*>(w.control(ControlId::ImportExports));
+    QVERIFY(import);
+    import->click();
+    QCOMPARE(linesAfterWelcome(w).back(), std::string("Import cancelled: nothing was read."));
+    QVERIFY(!w.tree().findNode(w.tree().root(), "data"));
+
+    accept = true;
+    import->click();
+    QCOMPARE(count(linesAfterWelcome(w), "Finished reading file."), 1);
+    // 1:05 PM lands in the afternoon, and the user's layout is kept
+    QVERIFY(w.tree().findNodeByAttribute(w.tree().root(), "dataHour", "hour", "13"));
+    QCOMPARE(w.settings().dateFormat, 1);
+    QVERIFY(w.control(ControlId::SaveToCsv)->isEnabled());
+
+    // files dropped on the button are imported, not read as they are
+    dropOnto(w, {export2}, import->geometry().center());
+    QTRY_COMPARE(count(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
+    QCOMPARE(reviewed, (std::vector<std::size_t>{1, 1, 1}));
 }
 
 QTEST_MAIN(ReadingWindowTest)
