@@ -1,3 +1,4 @@
+#include "app/time_zone.h"
 #include "app/window/corvane_app.h"
 #include "app/window/display_check.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
         std::fputs(tsl::noDisplayMessage().c_str(), stderr);
         return 1;
     }
+    tsl::pinLocalTimeZone();
     tsl::CCorvaneApp app(argc, argv);
     app.InitInstance();
     return 0;
