@@ -34,7 +34,7 @@ struct ActionSpec {
 };
 
 struct ParsedAction {
-    const ActionSpec* spec = nullptr;
+    const ActionSpec* definition = nullptr;
     std::vector<std::string> values; // as typed; Files may be empty
     int number = 0;                  // Index, OnOff (1 = on)
     int hour = 0, minute = 0, second = 0;

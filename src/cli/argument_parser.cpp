@@ -46,9 +46,9 @@ bool parseDate(const std::string& text, ParsedAction& action)
 
 const ActionSpec* findAction(const std::string& name)
 {
-    for (const auto& spec : allActions())
-        if (spec.name == name)
-            return &spec;
+    for (const auto& definition : allActions())
+        if (definition.name == name)
+            return &definition;
     return nullptr;
 }
 
@@ -57,10 +57,10 @@ const ActionSpec* findAction(const std::string& name)
 bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, ParsedAction& action,
                    std::string& error)
 {
-    const ActionSpec& spec = *action.spec;
-    if (spec.kind == ArgumentKind::None)
+    const ActionSpec& definition = *action.definition;
+    if (definition.kind == ArgumentKind::None)
         return true;
-    if (spec.kind == ArgumentKind::Files) {
+    if (definition.kind == ArgumentKind::Files) {
         while (i + 1 < arguments.size() && !isOption(arguments[i + 1]))
             action.values.push_back(arguments[++i]);
         // An empty name is the dialog cancelled: no file at all.
@@ -69,15 +69,15 @@ bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, Pa
         return true;
     }
     if (i + 1 >= arguments.size()) {
-        error = spec.name + " needs " + spec.argumentHelp;
+        error = definition.name + " needs " + definition.argumentHelp;
         return false;
     }
     const std::string& value = arguments[++i];
     action.values.push_back(value);
     bool ok = true;
-    switch (spec.kind) {
+    switch (definition.kind) {
     case ArgumentKind::Index:
-        ok = parseInt(value, action.number) && action.number >= 0 && action.number <= spec.maxIndex;
+        ok = parseInt(value, action.number) && action.number >= 0 && action.number <= definition.maxIndex;
         break;
     case ArgumentKind::OnOff:
         ok = value == "on" || value == "off";
@@ -99,7 +99,7 @@ bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, Pa
         break;
     }
     if (!ok)
-        error = spec.name + ": '" + value + "' is not " + spec.argumentHelp;
+        error = definition.name + ": '" + value + "' is not " + definition.argumentHelp;
     return ok;
 }
 
@@ -115,8 +115,8 @@ std::optional<ParsedCommandLine> parseCommandLine(const std::vector<std::string>
             continue;
         }
         ParsedAction action;
-        action.spec = findAction(argument);
-        if (!action.spec) {
+        action.definition = findAction(argument);
+        if (!action.definition) {
             error = isOption(argument) ? "unknown action " + argument
                                        : "unexpected argument '" + argument + "' (actions begin with --)";
             return std::nullopt;
@@ -134,13 +134,13 @@ std::string helpText()
                        "Merges logger CSV files onto one time grid, as the Tessaloom window does.\n"
                        "Actions run left to right; each is one user action of the window, and\n"
                        "every line of the message log is written to standard output.\n\n";
-    for (const auto& spec : allActions()) {
-        std::string left = "  " + spec.name + (spec.argumentHelp.empty() ? "" : " " + spec.argumentHelp);
+    for (const auto& definition : allActions()) {
+        std::string left = "  " + definition.name + (definition.argumentHelp.empty() ? "" : " " + definition.argumentHelp);
         if (left.size() < 34)
             left.resize(34, ' ');
         else
             left += "\n" + std::string(34, ' ');
-        text += left + spec.help + "\n";
+        text += left + definition.help + "\n";
     }
     text += "\nAn empty FILE (\"\") stands for a dialog that was cancelled.\n"
             "Exit status: 0 done; 1 a data file failed to read or a save could not be written;\n"

@@ -23,6 +23,6 @@ int main(int argc, char** argv)
     tsl::cli::installInterruptHandler();
     tsl::cli::CliSession session(stdout, stderr);
     for (const auto& action : commandLine->actions)
-        action.spec->run(session, action);
+        action.definition->run(session, action);
     return session.exitStatus();
 }
