@@ -1,5 +1,7 @@
 #include "input/import_command.h"
 
+#include "input/read_commands.h"
+
 #include "app/command_context.h"
 #include "input/csv_reader.h"
 #include "input/label_templates.h"
@@ -178,22 +180,11 @@ void addToTemplate(CommandContext& context, const ImportPlan& plan)
 
 void logReadResult(CommandContext& context, ReadResult result, ImportResult& outcome)
 {
-    MessageLog& log = context.log();
-    switch (result) {
-    case ReadResult::Finished:
-        ++outcome.finished;
-        log.append("Finished reading file.");
-        break;
-    case ReadResult::Stopped:
-        ++outcome.stopped;
-        log.append("Data entry stopped by manual command.");
-        context.reading().stopRequested = 0;
-        break;
-    case ReadResult::Failed:
-        ++outcome.failed;
-        log.append("There was an error while reading data.");
-        break;
-    }
+    ReadBatchResult counted;
+    reportReadResult(context, result, "There was an error while reading data.", counted);
+    outcome.finished += counted.finished;
+    outcome.stopped += counted.stopped;
+    outcome.failed += counted.failed;
 }
 
 void readCopies(CommandContext& context, const std::vector<std::string>& copies, ImportResult& outcome)

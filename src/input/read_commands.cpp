@@ -48,20 +48,7 @@ void resumeReading(CommandContext& context)
     }
 }
 
-void countResult(ReadBatchResult& batch, ReadResult result)
-{
-    switch (result) {
-    case ReadResult::Finished:
-        ++batch.finished;
-        break;
-    case ReadResult::Stopped:
-        ++batch.stopped;
-        break;
-    case ReadResult::Failed:
-        ++batch.failed;
-        break;
-    }
-}
+
 
 void askToStop(CommandContext& context)
 {
@@ -93,20 +80,7 @@ void readChosenFile(CommandContext& context, const std::string& path, ReadBatchR
         return;
     }
     log.append("Reading file " + logText(path));
-    const ReadResult result = readDataFile(context, path);
-    countResult(batch, result);
-    switch (result) {
-    case ReadResult::Finished:
-        log.append("Finished reading file.");
-        break;
-    case ReadResult::Stopped:
-        log.append("Data entry stopped by manual command.");
-        context.reading().stopRequested = 0;
-        break;
-    case ReadResult::Failed:
-        log.append("There was an error while reading data.");
-        break;
-    }
+    reportReadResult(context, readDataFile(context, path), "There was an error while reading data.", batch);
 }
 
 } // namespace
@@ -180,19 +154,8 @@ ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::stri
         const ReadResult result = readDataFile(context, path);
         reading.readInProgress = 0;
         relock = result == ReadResult::Failed;
-        countResult(batch, result);
-        switch (result) {
-        case ReadResult::Finished:
-            log.append("Finished reading file.");
-            break;
-        case ReadResult::Stopped:
-            log.append("Data entry stopped by manual command.");
-            reading.stopRequested = 0;
-            break;
-        case ReadResult::Failed:
-            log.append("There was an error while reading data.  Please check that this is a valid data file.");
-            break;
-        }
+        reportReadResult(context, result,
+                         "There was an error while reading data.  Please check that this is a valid data file.", batch);
     }
     if (!paths.empty())
         setInitialFolder(context.fileRequest(), paths.back());
@@ -200,6 +163,26 @@ ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::stri
     if (paths.size() > 1)
         log.append("Finished reading files");
     return batch;
+}
+
+void reportReadResult(CommandContext& context, ReadResult result, const char* failedLine, ReadBatchResult& batch)
+{
+    MessageLog& log = context.log();
+    switch (result) {
+    case ReadResult::Finished:
+        ++batch.finished;
+        log.append("Finished reading file.");
+        break;
+    case ReadResult::Stopped:
+        ++batch.stopped;
+        log.append("Data entry stopped by manual command.");
+        context.reading().stopRequested = 0;
+        break;
+    case ReadResult::Failed:
+        ++batch.failed;
+        log.append(failedLine);
+        break;
+    }
 }
 
 } // namespace tsl

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/csv_reader.h"
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,10 @@ struct ReadBatchResult {
 // The click on "&Read CSV Data": while a read runs, asks whether to stop it;
 // otherwise asks for files and reads them in turn (".xml" paths as XML).
 ReadBatchResult OnReadCsvData(CommandContext& context);
+
+// Logs how one file's read ended ("Finished reading file." and its kin, with
+// failedLine for a failure), clears the stop that ended it and counts it.
+void reportReadResult(CommandContext& context, ReadResult result, const char* failedLine, ReadBatchResult& batch);
 
 // Files dropped onto the window: each is read as a data file, in order.
 ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::string>& paths);
