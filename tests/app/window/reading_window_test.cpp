@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,6 +80,7 @@ private slots:
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
     void importShowsItsFindingsBeforeReading();
+    void survivesEveryFileOfTheFuzzCorpus();
 
 private:
     QTemporaryDir dir_;
@@ -395,6 +397,27 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
     dropOnto(w, {export2}, import->geometry().center());
     QTRY_COMPARE(count(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
     QCOMPARE(reviewed, (std::vector<std::size_t>{1, 1, 1}));
+}
+
+void ReadingWindowTest::survivesEveryFileOfTheFuzzCorpus()
+{
+    std::vector<std::string> files;
+    QDirIterator it(TSL_FUZZ_CORPUS_DIR, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.push_back(it.next().toStdString());
+    QVERIFY(!files.empty());
+    CCorvaneDlg w;
+    w.show();
+    w.messagePump().setInterval(std::chrono::milliseconds(0));
+    // every file through the read button (XML files to the XML reader), then dropped
+    DialogScript dialogs;
+    dialogs.choices = {files};
+    dialogs.install(w);
+    readButton(w)->click();
+    dropOnto(w, files);
+    QTRY_COMPARE(count(linesAfterWelcome(w), "Finished reading files"), 1);
+    QVERIFY(!lockedForReading(w));
+    QCOMPARE(w.reading().readInProgress, 0);
 }
 
 QTEST_MAIN(ReadingWindowTest)
