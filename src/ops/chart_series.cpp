@@ -1,0 +1,462 @@
+#include "ops/chart_series.h"
+
+#include "input/date_formats.h"
+#include "ops/data_walk.h"
+#include "tree/data_tree.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tsl {
+
+namespace {
+
+constexpr float blank = std::numeric_limits<float>::quiet_NaN();
+
+// Neighbouring lines this many typical steps apart count as a gap.
+constexpr std::int64_t gapSteps = 10;
+
+// The number a cell holds: its text without surrounding blanks, read whole;
+// NaN for an empty cell or any other text ("OFF", "12 kW", "nan").
+float cellNumber(std::string_view text)
+{
+    auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    float value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return blank;
+    return value;
+}
+
+// A decimal key attribute of a node ("year", "month", "MM" of "MM:SS"); -1
+// when it is missing or not a number.
+int keyNumber(std::string_view text)
+{
+    int value = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : -1;
+}
+
+int keyOf(const DataNode* node, std::string_view name)
+{
+    const DataAttribute* key = node ? DataTree::findAttribute(node, name) : nullptr;
+    return key ? keyNumber(key->value()) : -1;
+}
+
+// The start of the hour a "dataHour" node stands for, from its own key and
+// those of its day, month and year.
+std::optional<std::int64_t> hourStart(const DataNode* hour)
+{
+    const DataNode* day = hour->parent();
+    const DataNode* month = day ? day->parent() : nullptr;
+    const DataNode* year = month ? month->parent() : nullptr;
+    try {
+        return makeLocalTime(keyOf(year, "year"), keyOf(month, "month"), keyOf(day, "day"), keyOf(hour, "hour"), 0, 0);
+    } catch (const LocalTimeError&) {
+        return std::nullopt;
+    }
+}
+
+// Minute and second of a data line, "MM:SS", as seconds into its hour; -1
+// when the line has no readable stamp.
+int secondsIntoHour(const DataNode* line)
+{
+    const DataAttribute* stamp = DataTree::findAttribute(line, "timestampCSV");
+    if (!stamp)
+        stamp = DataTree::findAttribute(line, "timestamp");
+    if (!stamp || stamp->value().size() != 5 || stamp->value()[2] != ':')
+        return -1;
+    const int minute = keyNumber(stamp->value().substr(0, 2));
+    const int second = keyNumber(stamp->value().substr(3, 2));
+    if (minute < 0 || minute > 59 || second < 0 || second > 59)
+        return -1;
+    return minute * 60 + second;
+}
+
+std::string_view labelOf(const DataNode* cell)
+{
+    const DataAttribute* label = DataTree::findAttribute(cell, "value");
+    return label ? label->value() : std::string_view();
+}
+
+// Finds the cells of the chosen columns in a data line. Lines copied from
+// one template share a layout, so a column's place is learned once per
+// layout; other lines are walked, their cells known by their attribute list,
+// which the tree shares between cells of one column.
+class ColumnFinder {
+public:
+    ColumnFinder(const DataTree& tree, const std::vector<std::string>& labels) : tree_(tree)
+    {
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            columnOfLabel_.emplace(labels[i], static_cast<int>(i));
+    }
+
+    template <typename Visit>
+    void forEachChosenCell(const DataNode* line, Visit&& visit)
+    {
+        if (const void* layout = DataTree::packedLayout(line)) {
+            for (const auto& [place, column] : placesIn(layout, line))
+                visit(column, DataTree::packedCell(line, place));
+            return;
+        }
+        taken_.assign(columnOfLabel_.size(), false);
+        for (const DataNode* cell = firstCell(tree_, line); cell; cell = cell->nextSibling()) {
+            const int column = columnOf(cell);
+            if (column >= 0 && !taken_[column]) {
+                taken_[column] = true;
+                visit(column, cell);
+            }
+        }
+    }
+
+private:
+    using Places = std::vector<std::pair<std::size_t, int>>;
+
+    const Places& placesIn(const void* layout, const DataNode* line)
+    {
+        auto [entry, added] = placesOfLayout_.try_emplace(layout);
+        if (added) {
+            taken_.assign(columnOfLabel_.size(), false);
+            std::size_t place = 0;
+            for (const DataNode* cell = firstCell(tree_, line); cell; cell = cell->nextSibling(), ++place) {
+                const int column = columnOf(cell);
+                if (column >= 0 && !taken_[column]) {
+                    taken_[column] = true;
+                    entry->second.emplace_back(place, column);
+                }
+            }
+        }
+        return entry->second;
+    }
+
+    int columnOf(const DataNode* cell)
+    {
+        auto [entry, added] = columnOfAttributes_.try_emplace(cell->attributes(), -1);
+        if (added) {
+            auto label = columnOfLabel_.find(std::string(labelOf(cell)));
+            if (label != columnOfLabel_.end())
+                entry->second = label->second;
+        }
+        return entry->second;
+    }
+
+    const DataTree& tree_;
+    std::unordered_map<std::string, int> columnOfLabel_;
+    std::unordered_map<const DataAttribute*, int> columnOfAttributes_;
+    std::unordered_map<const void*, Places> placesOfLayout_;
+    std::vector<bool> taken_;
+};
+
+// Visits each data line with its time, working out each hour's start once.
+template <typename Visit>
+void forEachTimedLine(const DataTree& tree, Visit&& visit)
+{
+    const DataNode* hour = nullptr;
+    std::optional<std::int64_t> start;
+    forEachDataline(tree, [&](const DataNode* line) {
+        if (line->parent() != hour) {
+            hour = line->parent();
+            start = hourStart(hour);
+        }
+        const int offset = secondsIntoHour(line);
+        if (start && offset >= 0)
+            visit(line, *start + offset);
+        return true;
+    });
+}
+
+// Lines of one hour keep the order they were made in, which a later file
+// can break; the chart wants them by time.
+void sortByTime(ChartData& data)
+{
+    if (std::is_sorted(data.times.begin(), data.times.end()))
+        return;
+    std::vector<std::size_t> order(data.times.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return data.times[a] < data.times[b]; });
+    auto permute = [&](auto& values) {
+        std::remove_reference_t<decltype(values)> sorted(values.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            sorted[i] = values[order[i]];
+        values.swap(sorted);
+    };
+    permute(data.times);
+    for (ChartColumn& column : data.columns)
+        permute(column.values);
+}
+
+std::int64_t typicalGap(const std::vector<std::int64_t>& times)
+{
+    std::vector<std::int64_t> steps;
+    steps.reserve(times.size());
+    for (std::size_t i = 1; i < times.size(); ++i)
+        if (times[i] > times[i - 1])
+            steps.push_back(times[i] - times[i - 1]);
+    if (steps.empty())
+        return 0;
+    auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
+    std::nth_element(steps.begin(), middle, steps.end());
+    return *middle * gapSteps;
+}
+
+void noteRange(ChartColumn& column)
+{
+    bool first = true;
+    for (float value : column.values) {
+        if (std::isnan(value))
+            continue;
+        ++column.readings;
+        column.low = first ? value : std::min(column.low, value);
+        column.high = first ? value : std::max(column.high, value);
+        first = false;
+    }
+}
+
+} // namespace
+
+double ChartColumn::scale() const { return std::max(std::fabs(double(low)), std::fabs(double(high))); }
+
+std::vector<std::string> chartColumnLabels(const DataTree& tree)
+{
+    std::vector<std::string> labels;
+    std::unordered_set<std::string> seen;
+    std::unordered_set<const void*> layoutsSeen;
+    std::unordered_set<const DataAttribute*> attributesSeen;
+    forEachDataline(tree, [&](const DataNode* line) {
+        if (const void* layout = DataTree::packedLayout(line); layout && !layoutsSeen.insert(layout).second)
+            return true;
+        for (const DataNode* cell = firstCell(tree, line); cell; cell = cell->nextSibling()) {
+            if (!attributesSeen.insert(cell->attributes()).second)
+                continue;
+            std::string label(labelOf(cell));
+            if (!label.empty() && seen.insert(label).second)
+                labels.push_back(std::move(label));
+        }
+        return true;
+    });
+    return labels;
+}
+
+ChartData collectChartData(const DataTree& tree, const std::vector<std::string>& labels)
+{
+    ChartData data;
+    for (const std::string& label : labels)
+        data.columns.push_back({label, {}, 0, 0, 0});
+    ColumnFinder finder(tree, labels);
+    forEachTimedLine(tree, [&](const DataNode* line, std::int64_t time) {
+        data.times.push_back(time);
+        for (ChartColumn& column : data.columns)
+            column.values.push_back(blank);
+        finder.forEachChosenCell(line, [&](int column, const DataNode* cell) {
+            data.columns[column].values.back() = cellNumber(cell->text());
+        });
+    });
+    sortByTime(data);
+    data.gapSpan = typicalGap(data.times);
+    for (ChartColumn& column : data.columns)
+        noteRange(column);
+    return data;
+}
+
+namespace {
+
+// Builds one column's line: readings are added in time order, a pixel
+// column at a time when bucketed, and runs end at breaks.
+class LineBuilder {
+public:
+    LineBuilder(const ChartData& data, std::size_t column, double from, double secondsPerPixel, bool bucketed)
+        : times_(data.times), values_(data.columns[column].values), gapSpan_(data.gapSpan), from_(from),
+          secondsPerPixel_(secondsPerPixel), bucketed_(bucketed)
+    {
+    }
+
+    void add(std::size_t i)
+    {
+        const long long key = bucketed_ ? static_cast<long long>(std::floor((times_[i] - from_) / secondsPerPixel_))
+                                        : static_cast<long long>(i);
+        if (open_ && key == bucket_.key) {
+            widen(i);
+            return;
+        }
+        if (open_) {
+            flush();
+            if (breakBetween(bucket_.last, i))
+                endRun();
+        }
+        bucket_ = {key, i, i, i, i};
+        open_ = true;
+    }
+
+    PlotLine finish()
+    {
+        if (open_)
+            flush();
+        endRun();
+        if (line_.runCount() > maxRunsPerLine)
+            closeNarrowestBreaks();
+        return std::move(line_);
+    }
+
+private:
+    struct Bucket {
+        long long key;
+        std::size_t first, low, high, last;
+    };
+
+    void widen(std::size_t i)
+    {
+        if (values_[i] < values_[bucket_.low])
+            bucket_.low = i;
+        if (values_[i] > values_[bucket_.high])
+            bucket_.high = i;
+        bucket_.last = i;
+    }
+
+    // A blank line, or a step longer than a gap, between two readings breaks
+    // the line once it spans a pixel: narrower breaks could not be seen.
+    bool breakBetween(std::size_t earlier, std::size_t later) const
+    {
+        const std::int64_t span = times_[later] - times_[earlier];
+        const bool missing = later > earlier + 1 || (gapSpan_ > 0 && span > gapSpan_);
+        return missing && double(span) >= secondsPerPixel_;
+    }
+
+    void flush()
+    {
+        std::size_t kept[] = {bucket_.first, bucket_.low, bucket_.high, bucket_.last};
+        std::sort(std::begin(kept), std::end(kept));
+        const std::size_t* end = std::unique(std::begin(kept), std::end(kept));
+        for (const std::size_t* i = kept; i != end; ++i)
+            line_.points.push_back({double(times_[*i]), values_[*i]});
+    }
+
+    void endRun()
+    {
+        const std::size_t start = line_.runEnds.empty() ? 0 : line_.runEnds.back();
+        if (line_.points.size() > start)
+            line_.runEnds.push_back(line_.points.size());
+    }
+
+    void closeNarrowestBreaks()
+    {
+        const std::size_t breaks = line_.runEnds.size() - 1;
+        std::vector<std::pair<double, std::size_t>> widths;
+        widths.reserve(breaks);
+        for (std::size_t k = 0; k < breaks; ++k) {
+            const std::size_t end = line_.runEnds[k];
+            widths.emplace_back(line_.points[end].time - line_.points[end - 1].time, k);
+        }
+        const std::size_t closing = line_.runEnds.size() - maxRunsPerLine;
+        std::nth_element(widths.begin(), widths.begin() + static_cast<std::ptrdiff_t>(closing), widths.end());
+        std::vector<bool> closed(breaks, false);
+        for (std::size_t k = 0; k < closing; ++k)
+            closed[widths[k].second] = true;
+        std::vector<std::size_t> kept;
+        for (std::size_t k = 0; k < breaks; ++k)
+            if (!closed[k])
+                kept.push_back(line_.runEnds[k]);
+        kept.push_back(line_.runEnds.back());
+        line_.runEnds.swap(kept);
+    }
+
+    const std::vector<std::int64_t>& times_;
+    const std::vector<float>& values_;
+    std::int64_t gapSpan_;
+    double from_;
+    double secondsPerPixel_;
+    bool bucketed_;
+    Bucket bucket_{};
+    bool open_ = false;
+    PlotLine line_;
+};
+
+} // namespace
+
+PlotLine plotLine(const ChartData& data, std::size_t column, double from, double to, int pixelColumns)
+{
+    if (data.times.empty() || column >= data.columns.size() || pixelColumns <= 0 || !(to > from))
+        return {};
+    const auto& times = data.times;
+    auto lo = static_cast<std::size_t>(
+        std::lower_bound(times.begin(), times.end(), from, [](std::int64_t t, double x) { return double(t) < x; }) -
+        times.begin());
+    auto hi = static_cast<std::size_t>(
+        std::upper_bound(times.begin(), times.end(), to, [](double x, std::int64_t t) { return x < double(t); }) -
+        times.begin());
+    lo -= lo > 0;
+    hi += hi < times.size();
+    const bool bucketed = hi - lo > 4 * static_cast<std::size_t>(pixelColumns);
+    LineBuilder builder(data, column, from, (to - from) / pixelColumns, bucketed);
+    const std::vector<float>& values = data.columns[column].values;
+    for (std::size_t i = lo; i < hi; ++i)
+        if (!std::isnan(values[i]))
+            builder.add(i);
+    return builder.finish();
+}
+
+std::optional<std::size_t> nearestReading(const ChartData& data, std::size_t column, double time)
+{
+    if (column >= data.columns.size())
+        return std::nullopt;
+    const auto& times = data.times;
+    const auto& values = data.columns[column].values;
+    const auto at = static_cast<std::size_t>(
+        std::lower_bound(times.begin(), times.end(), time, [](std::int64_t t, double x) { return double(t) < x; }) -
+        times.begin());
+    std::optional<std::size_t> after, before;
+    for (std::size_t i = at; i < times.size() && !after; ++i)
+        if (!std::isnan(values[i]))
+            after = i;
+    for (std::size_t i = at; i > 0 && !before; --i)
+        if (!std::isnan(values[i - 1]))
+            before = i - 1;
+    if (!after || !before)
+        return after ? after : before;
+    return time - double(times[*before]) <= double(times[*after]) - time ? before : after;
+}
+
+std::vector<int> valueAxisOfColumns(const ChartData& data)
+{
+    std::vector<int> axes(data.columns.size(), 0);
+    std::vector<double> scales;
+    for (const ChartColumn& column : data.columns)
+        if (column.readings > 0 && column.scale() > 0)
+            scales.push_back(column.scale());
+    if (scales.size() < 2)
+        return axes;
+    std::sort(scales.begin(), scales.end());
+    if (scales.back() <= 10 * scales.front())
+        return axes;
+    double split = scales[1];
+    double widest = 0;
+    for (std::size_t i = 1; i < scales.size(); ++i)
+        if (scales[i] / scales[i - 1] > widest) {
+            widest = scales[i] / scales[i - 1];
+            split = scales[i];
+        }
+    int firstGroup = -1;
+    for (std::size_t i = 0; i < data.columns.size(); ++i) {
+        const ChartColumn& column = data.columns[i];
+        if (column.readings == 0 || column.scale() == 0)
+            continue;
+        const int group = column.scale() >= split ? 1 : 0;
+        if (firstGroup < 0)
+            firstGroup = group;
+        axes[i] = group == firstGroup ? 0 : 1;
+    }
+    return axes;
+}
+
+} // namespace tsl
