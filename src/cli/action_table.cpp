@@ -3,6 +3,7 @@
 namespace tsl::cli {
 
 void addImportActions(std::vector<ActionSpec>& actions);
+void addPlotActions(std::vector<ActionSpec>& actions);
 
 const std::vector<ActionSpec>& allActions()
 {
@@ -12,6 +13,7 @@ const std::vector<ActionSpec>& allActions()
         addReadActions(list);
         addDataActions(list);
         addSaveActions(list);
+        addPlotActions(list);
         addImportActions(list);
         return list;
     }();

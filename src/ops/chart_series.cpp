@@ -18,8 +18,10 @@ namespace {
 
 constexpr float blank = std::numeric_limits<float>::quiet_NaN();
 
-// Neighbouring lines this many typical steps apart count as a gap.
-constexpr std::int64_t gapSteps = 10;
+// Readings this many times the column's usual step apart have a gap
+// between them: one missing reading is enough. Blanks alone are no gap: an
+// hourly meter merged with five-minute loggers is blank in most lines.
+constexpr double gapSteps = 1.5;
 
 // The number a cell holds: its text without surrounding blanks, read whole;
 // NaN for an empty cell or any other text ("OFF", "12 kW", "nan").
@@ -197,21 +199,29 @@ void sortByTime(ChartData& data)
         permute(column.values);
 }
 
-std::int64_t typicalGap(const std::vector<std::int64_t>& times)
+// The span beyond which readings of a column have a gap between them, from
+// the middle of the column's steps.
+std::int64_t gapSpanOf(const std::vector<std::int64_t>& times, const std::vector<float>& values)
 {
     std::vector<std::int64_t> steps;
-    steps.reserve(times.size());
-    for (std::size_t i = 1; i < times.size(); ++i)
-        if (times[i] > times[i - 1])
-            steps.push_back(times[i] - times[i - 1]);
+    std::optional<std::int64_t> previous;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (std::isnan(values[i]))
+            continue;
+        if (previous && times[i] > *previous)
+            steps.push_back(times[i] - *previous);
+        previous = times[i];
+    }
     if (steps.empty())
         return 0;
     auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
     std::nth_element(steps.begin(), middle, steps.end());
-    return *middle * gapSteps;
+    return static_cast<std::int64_t>(double(*middle) * gapSteps);
 }
 
-void noteRange(ChartColumn& column)
+} // namespace
+
+void summarizeColumn(ChartColumn& column, const std::vector<std::int64_t>& times)
 {
     bool first = true;
     for (float value : column.values) {
@@ -222,9 +232,8 @@ void noteRange(ChartColumn& column)
         column.high = first ? value : std::max(column.high, value);
         first = false;
     }
+    column.gapSpan = gapSpanOf(times, column.values);
 }
-
-} // namespace
 
 double ChartColumn::scale() const { return std::max(std::fabs(double(low)), std::fabs(double(high))); }
 
@@ -253,7 +262,7 @@ ChartData collectChartData(const DataTree& tree, const std::vector<std::string>&
 {
     ChartData data;
     for (const std::string& label : labels)
-        data.columns.push_back({label, {}, 0, 0, 0});
+        data.columns.push_back({label, {}, 0, 0, 0, 0});
     ColumnFinder finder(tree, labels);
     forEachTimedLine(tree, [&](const DataNode* line, std::int64_t time) {
         data.times.push_back(time);
@@ -264,9 +273,8 @@ ChartData collectChartData(const DataTree& tree, const std::vector<std::string>&
         });
     });
     sortByTime(data);
-    data.gapSpan = typicalGap(data.times);
     for (ChartColumn& column : data.columns)
-        noteRange(column);
+        summarizeColumn(column, data.times);
     return data;
 }
 
@@ -277,7 +285,7 @@ namespace {
 class LineBuilder {
 public:
     LineBuilder(const ChartData& data, std::size_t column, double from, double secondsPerPixel, bool bucketed)
-        : times_(data.times), values_(data.columns[column].values), gapSpan_(data.gapSpan), from_(from),
+        : times_(data.times), values_(data.columns[column].values), gapSpan_(data.columns[column].gapSpan), from_(from),
           secondsPerPixel_(secondsPerPixel), bucketed_(bucketed)
     {
     }
@@ -324,13 +332,12 @@ private:
         bucket_.last = i;
     }
 
-    // A blank line, or a step longer than a gap, between two readings breaks
-    // the line once it spans a pixel: narrower breaks could not be seen.
+    // A gap breaks the line once it spans a pixel: narrower ones could not
+    // be seen.
     bool breakBetween(std::size_t earlier, std::size_t later) const
     {
         const std::int64_t span = times_[later] - times_[earlier];
-        const bool missing = later > earlier + 1 || (gapSpan_ > 0 && span > gapSpan_);
-        return missing && double(span) >= secondsPerPixel_;
+        return span > gapSpan_ && double(span) >= secondsPerPixel_;
     }
 
     void flush()

@@ -21,6 +21,9 @@ struct ChartColumn {
     std::size_t readings = 0;
     float low = 0; // lowest and highest reading; both 0 without readings
     float high = 0;
+    // Readings further apart than this have a gap between them: the column
+    // usually reads more often. 0 while it has fewer than two readings.
+    std::int64_t gapSpan = 0;
 
     // How large the column's numbers are: its largest magnitude.
     double scale() const;
@@ -29,12 +32,12 @@ struct ChartColumn {
 struct ChartData {
     std::vector<std::int64_t> times; // seconds since the epoch, ascending
     std::vector<ChartColumn> columns;
-    // Neighbouring lines further apart than this have nothing between them,
-    // and the line breaks there as at a blank; 0 when nothing counts as a gap.
-    std::int64_t gapSpan = 0;
 
     bool empty() const { return times.empty(); }
 };
+
+// Sets readings, low, high and gapSpan of a column from its values at times.
+void summarizeColumn(ChartColumn& column, const std::vector<std::int64_t>& times);
 
 // The column labels of the stored data: those of the first data line in its
 // order, then any that later lines add.
@@ -62,9 +65,9 @@ struct PlotLine {
 // The points of column between from and to (seconds), plus one on each side
 // so that the line reaches the edges. When there are more readings than
 // the pixels can show, each pixel column keeps only its first, lowest,
-// highest and last reading: the drawn line looks the same. A break shows
-// where a blank or gap is at least a pixel wide; at most maxRuns runs are
-// kept, by closing the narrowest breaks.
+// highest and last reading: the drawn line looks the same. The line breaks
+// at a gap at least a pixel wide; at most maxRunsPerLine runs are kept, by
+// closing the narrowest breaks.
 PlotLine plotLine(const ChartData& data, std::size_t column, double from, double to, int pixelColumns);
 
 constexpr std::size_t maxRunsPerLine = 256;

@@ -1,0 +1,84 @@
+#include "app/chart/chart_file.h"
+
+#include "app/chart/chart_panel.h"
+#include "app/command_context.h"
+#include "ops/plot_command.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace tsl {
+
+namespace {
+
+// Drawing a chart needs an application object. A program without one (the
+// batch front end) gets one for the drawing, on the off-screen platform: no
+// display is needed, and the platform's warnings about missing desktop
+// services are of no interest to a script.
+class OffscreenApplication {
+public:
+    OffscreenApplication()
+    {
+        if (QApplication::instance())
+            return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        previousHandler_ = qInstallMessageHandler(&OffscreenApplication::quiet);
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    ~OffscreenApplication()
+    {
+        if (!application_)
+            return;
+        application_.reset();
+        qInstallMessageHandler(previousHandler_);
+    }
+
+private:
+    static void quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            fprintf(stderr, "%s\n", qPrintable(message));
+    }
+
+    static inline int argc_ = 1;
+    static inline char name_[] = "tsl";
+    static inline char* argv_[] = {name_, nullptr};
+    std::unique_ptr<QApplication> application_;
+    QtMessageHandler previousHandler_ = nullptr;
+};
+
+} // namespace
+
+SaveOutcome saveChartImage(CommandContext& context, CChartPanel& panel, const std::string& path)
+{
+    QString error;
+    if (!panel.saveImage(QString::fromStdString(path), error)) {
+        logChartNotSaved(context.log(), path, error.toStdString());
+        return SaveOutcome::WriteFailed;
+    }
+    logChartSaved(context.log(), path, panel.data().columns.size(), panel.data().times.size());
+    return SaveOutcome::Saved;
+}
+
+SaveOutcome OnPlotToFile(CommandContext& context, const std::string& path,
+                         const std::vector<std::string>& requestedColumns, QSize size)
+{
+    const std::vector<std::string> columns = chooseChartColumns(context, requestedColumns);
+    ChartData data = collectChartData(context.tree(), columns);
+    if (data.empty())
+        context.log().append("No data to plot: the chart shows empty axes.");
+    else if (columns.empty())
+        context.log().append("No column to plot: the chart shows the time axis only.");
+    OffscreenApplication application;
+    CChartPanel panel;
+    panel.setAttribute(Qt::WA_DontShowOnScreen);
+    panel.resize(size);
+    panel.show();
+    panel.setData(std::move(data));
+    QApplication::processEvents();
+    panel.refineNow();
+    return saveChartImage(context, panel, path);
+}
+
+} // namespace tsl

@@ -1,0 +1,447 @@
+#include "app/chart/chart_panel.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QLegendMarker>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tsl {
+
+namespace {
+
+// Colours that stay apart from each other on white and in print.
+const QColor palette[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+                          QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+                          QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f), QColor(0xbc, 0xbd, 0x22),
+                          QColor(0x17, 0xbe, 0xcf)};
+
+QColor colourOf(std::size_t column)
+{
+    const std::size_t count = std::size(palette);
+    QColor colour = palette[column % count];
+    // Beyond the palette, the same hues again, darker each round.
+    return column < count ? colour : colour.darker(100 + 40 * int(column / count));
+}
+
+QDateTime atSeconds(double seconds) { return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000))); }
+
+// Readable ticks: the finest part that changes across the range shown.
+QString timeFormatFor(double span)
+{
+    if (span <= 15 * 60)
+        return "HH:mm:ss";
+    if (span <= 3 * 86400)
+        return "MMM d HH:mm";
+    return "yyyy-MM-dd";
+}
+
+// An axis title from its columns' labels, short enough to fit beside it.
+QString titleOf(const QStringList& labels)
+{
+    QString title = labels.mid(0, 3).join(", ");
+    if (labels.size() > 3)
+        title += QString(", +%1").arg(labels.size() - 3);
+    return title;
+}
+
+// The smallest time range a zoom goes down to, in seconds.
+constexpr double shortestSpan = 10;
+
+} // namespace
+
+CChartPanel::CChartPanel(QWidget* parent) : QChartView(new QChart, parent)
+{
+    setRenderHint(QPainter::Antialiasing, true);
+    setRubberBand(QChartView::RectangleRubberBand);
+    setFrameShape(QFrame::NoFrame);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    chart()->setAnimationOptions(QChart::NoAnimation);
+    chart()->legend()->setAlignment(Qt::AlignBottom);
+    timeAxis_ = new QDateTimeAxis;
+    chart()->addAxis(timeAxis_, Qt::AlignBottom);
+    // Zooms and pans change the range in small steps; the lines are drawn
+    // again once, when the events of a step are done.
+    refineTimer_.setSingleShot(true);
+    refineTimer_.setInterval(0);
+    connect(&refineTimer_, &QTimer::timeout, this, &CChartPanel::refineNow);
+    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &CChartPanel::scheduleRefine);
+}
+
+void CChartPanel::clearChart()
+{
+    chart()->removeAllSeries();
+    for (QValueAxis*& axis : valueAxes_) {
+        if (axis) {
+            chart()->removeAxis(axis);
+            delete axis;
+        }
+        axis = nullptr;
+    }
+    lines_.clear();
+}
+
+void CChartPanel::setData(ChartData data)
+{
+    clearChart();
+    data_ = std::move(data);
+    axisOfColumn_ = valueAxisOfColumns(data_);
+    const bool twoAxes = std::find(axisOfColumn_.begin(), axisOfColumn_.end(), 1) != axisOfColumn_.end();
+    for (int axis = 0; axis < (twoAxes ? 2 : 1); ++axis) {
+        valueAxes_[axis] = new QValueAxis;
+        chart()->addAxis(valueAxes_[axis], axis == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        QStringList labels;
+        for (std::size_t column = 0; column < data_.columns.size(); ++column)
+            if (axisOfColumn_[column] == axis)
+                labels << QString::fromStdString(data_.columns[column].label);
+        valueAxes_[axis]->setTitleText(titleOf(labels));
+    }
+    for (std::size_t column = 0; column < data_.columns.size(); ++column)
+        addColumn(column);
+    resetZoom();
+    refineNow();
+}
+
+void CChartPanel::addColumn(std::size_t column)
+{
+    lines_.push_back({colourOf(column), {}, 0, nullptr});
+    newRun(column);
+    auto* dots = new QScatterSeries;
+    dots->setMarkerSize(5);
+    dots->setColor(lines_[column].colour);
+    dots->setBorderColor(lines_[column].colour);
+    attach(dots, column);
+    lines_[column].lonePoints = dots;
+}
+
+QLineSeries* CChartPanel::newRun(std::size_t column)
+{
+    ColumnLines& lines = lines_[column];
+    auto* run = new QLineSeries;
+    QPen pen(lines.colour);
+    pen.setWidthF(1.5);
+    run->setPen(pen);
+    run->setName(QString::fromStdString(data_.columns[column].label));
+    lines.runs.push_back(run);
+    attach(run, column);
+    return run;
+}
+
+void CChartPanel::attach(QXYSeries* series, std::size_t column)
+{
+    chart()->addSeries(series);
+    series->attachAxis(timeAxis_);
+    series->attachAxis(valueAxes_[axisOfColumn_[column]]);
+    // The legend names each column once, by its first run.
+    if (series != lines_[column].runs.front())
+        for (QLegendMarker* marker : chart()->legend()->markers(series))
+            marker->setVisible(false);
+}
+
+std::vector<QLineSeries*> CChartPanel::runsOf(std::size_t column) const
+{
+    const ColumnLines& lines = lines_.at(column);
+    return {lines.runs.begin(), lines.runs.begin() + static_cast<std::ptrdiff_t>(lines.runsInUse)};
+}
+
+void CChartPanel::drawColumn(std::size_t column, double from, double to, int pixels)
+{
+    const PlotLine line = plotLine(data_, column, from, to, pixels);
+    ColumnLines& lines = lines_[column];
+    auto at = [&](std::size_t i) { return QPointF(line.points[i].time * 1000, line.points[i].value); };
+    QList<QPointF> lone;
+    std::size_t used = 0;
+    std::size_t start = 0;
+    for (std::size_t end : line.runEnds) {
+        if (end - start == 1) {
+            lone.append(at(start));
+        } else {
+            QList<QPointF> points;
+            points.reserve(qsizetype(end - start));
+            for (std::size_t i = start; i < end; ++i)
+                points.append(at(i));
+            QLineSeries* run = used < lines.runs.size() ? lines.runs[used] : newRun(column);
+            run->replace(points);
+            ++used;
+        }
+        start = end;
+    }
+    for (std::size_t i = used; i < lines.runsInUse; ++i)
+        lines.runs[i]->clear();
+    lines.runsInUse = used;
+    lines.lonePoints->replace(lone);
+}
+
+void CChartPanel::scheduleRefine()
+{
+    refineTimer_.start();
+}
+
+void CChartPanel::refineNow()
+{
+    refineTimer_.stop();
+    updateTimeLabels();
+    if (data_.empty())
+        return;
+    int pixels = int(chart()->plotArea().width());
+    if (pixels < 2)
+        pixels = std::max(width(), 200);
+    const double from = visibleFrom(), to = visibleTo();
+    for (std::size_t column = 0; column < data_.columns.size(); ++column)
+        drawColumn(column, from, to, pixels);
+}
+
+double CChartPanel::visibleFrom() const { return double(timeAxis_->min().toMSecsSinceEpoch()) / 1000; }
+double CChartPanel::visibleTo() const { return double(timeAxis_->max().toMSecsSinceEpoch()) / 1000; }
+
+void CChartPanel::updateTimeLabels()
+{
+    const double span = visibleTo() - visibleFrom();
+    timeAxis_->setFormat(timeFormatFor(span));
+    const double plotWidth = chart()->plotArea().width() > 1 ? chart()->plotArea().width() : width();
+    timeAxis_->setTickCount(std::clamp(int(plotWidth / 140) + 1, 2, 10));
+}
+
+void CChartPanel::resetZoom()
+{
+    double from = 0, to = 0;
+    if (data_.empty()) {
+        const double now = double(QDateTime::currentSecsSinceEpoch());
+        from = now - 86400;
+        to = now;
+    } else {
+        from = double(data_.times.front());
+        to = double(data_.times.back());
+    }
+    if (to - from < shortestSpan) {
+        from -= 1800;
+        to += 1800;
+    }
+    timeAxis_->setRange(atSeconds(from), atSeconds(to));
+    fitValueAxes();
+}
+
+void CChartPanel::fitValueAxes()
+{
+    for (int axis = 0; axis < 2; ++axis) {
+        if (!valueAxes_[axis])
+            continue;
+        bool any = false;
+        double low = 0, high = 1;
+        for (std::size_t column = 0; column < data_.columns.size(); ++column) {
+            const ChartColumn& values = data_.columns[column];
+            if (axisOfColumn_[column] != axis || values.readings == 0)
+                continue;
+            low = any ? std::min(low, double(values.low)) : values.low;
+            high = any ? std::max(high, double(values.high)) : values.high;
+            any = true;
+        }
+        if (high - low < 1e-9) {
+            const double margin = std::max(1.0, std::fabs(low) * 0.1);
+            low -= margin;
+            high += margin;
+        }
+        const double pad = (high - low) * 0.05;
+        valueAxes_[axis]->setRange(low - pad, high + pad);
+        valueAxes_[axis]->applyNiceNumbers();
+    }
+}
+
+void CChartPanel::zoomTime(double factor, double centre)
+{
+    const double from = visibleFrom(), to = visibleTo();
+    if (factor < 1 && (to - from) * factor < shortestSpan)
+        factor = shortestSpan / std::max(to - from, shortestSpan);
+    timeAxis_->setRange(atSeconds(centre - (centre - from) * factor), atSeconds(centre + (to - centre) * factor));
+}
+
+void CChartPanel::zoomValues(double factor)
+{
+    for (QValueAxis* axis : valueAxes_) {
+        if (!axis)
+            continue;
+        const double centre = (axis->min() + axis->max()) / 2;
+        const double half = (axis->max() - axis->min()) / 2 * factor;
+        axis->setRange(centre - half, centre + half);
+    }
+}
+
+void CChartPanel::panBy(double dx, double dy)
+{
+    chart()->scroll(dx, dy);
+}
+
+QPointF CChartPanel::chartPoint(QPoint viewPosition) const
+{
+    return chart()->mapFromScene(mapToScene(viewPosition));
+}
+
+QString CChartPanel::readOutAt(QPoint viewPosition) const
+{
+    const QPointF point = chartPoint(viewPosition);
+    if (lines_.empty() || !chart()->plotArea().contains(point))
+        return {};
+    const double time = chart()->mapToValue(point, lines_.front().runs.front()).x() / 1000;
+    QString text = atSeconds(time).toString("yyyy-MM-dd HH:mm:ss");
+    // The reading drawn nearest the pointer, if one is within reach.
+    double nearest = 20;
+    for (std::size_t column = 0; column < lines_.size(); ++column) {
+        const auto reading = nearestReading(data_, column, time);
+        if (!reading)
+            continue;
+        const double at = double(data_.times[*reading]);
+        const float value = data_.columns[column].values[*reading];
+        const QPointF drawn = chart()->mapToPosition(QPointF(at * 1000, value), lines_[column].runs.front());
+        const double distance = std::hypot(drawn.x() - point.x(), drawn.y() - point.y());
+        if (distance < nearest) {
+            nearest = distance;
+            text = QString("%1: %2 at %3")
+                       .arg(QString::fromStdString(data_.columns[column].label))
+                       .arg(double(value), 0, 'g', 6)
+                       .arg(atSeconds(at).toString("yyyy-MM-dd HH:mm:ss"));
+        }
+    }
+    return text;
+}
+
+bool CChartPanel::saveImage(const QString& path, QString& error)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QByteArray format = suffix.isEmpty() ? QByteArray("png") : suffix.toLatin1();
+    if (suffix != "svg" && !QImageWriter::supportedImageFormats().contains(format)) {
+        error = "no image format is known for the suffix '." + suffix + "' (use .png or .svg)";
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    bool drawn = false;
+    if (suffix == "svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(size());
+        svg.setViewBox(rect());
+        svg.setTitle("Tessaloom chart");
+        QPainter painter;
+        drawn = painter.begin(&svg);
+        if (drawn) {
+            render(&painter);
+            drawn = painter.end();
+        }
+    } else {
+        drawn = grab().toImage().save(&file, format.constData());
+    }
+    if (!drawn) {
+        error = "the image could not be drawn";
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void CChartPanel::wheelEvent(QWheelEvent* event)
+{
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0 || lines_.empty()) {
+        event->ignore();
+        return;
+    }
+    const double factor = std::pow(0.8, steps);
+    if (event->modifiers() & Qt::ShiftModifier) {
+        zoomValues(factor);
+    } else {
+        const QPointF point = chartPoint(event->position().toPoint());
+        double centre = chart()->mapToValue(point, lines_.front().runs.front()).x() / 1000;
+        centre = std::clamp(centre, visibleFrom(), visibleTo());
+        zoomTime(factor, centre);
+    }
+    event->accept();
+}
+
+void CChartPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        panning_ = true;
+        panFrom_ = event->position().toPoint();
+        event->accept();
+        return;
+    }
+    QChartView::mousePressEvent(event);
+}
+
+void CChartPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (panning_) {
+        const QPoint moved = at - panFrom_;
+        panBy(-moved.x(), moved.y());
+        panFrom_ = at;
+    }
+    emit readOutChanged(readOutAt(at));
+    QChartView::mouseMoveEvent(event);
+}
+
+void CChartPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        panning_ = false;
+        event->accept();
+        return;
+    }
+    QChartView::mouseReleaseEvent(event);
+}
+
+void CChartPanel::keyPressEvent(QKeyEvent* event)
+{
+    const QRectF plot = chart()->plotArea();
+    const double centre = (visibleFrom() + visibleTo()) / 2;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        panBy(-plot.width() / 10, 0);
+        break;
+    case Qt::Key_Right:
+        panBy(plot.width() / 10, 0);
+        break;
+    case Qt::Key_Up:
+        panBy(0, plot.height() / 10);
+        break;
+    case Qt::Key_Down:
+        panBy(0, -plot.height() / 10);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomTime(0.5, centre);
+        break;
+    case Qt::Key_Minus:
+        zoomTime(2, centre);
+        break;
+    case Qt::Key_Home:
+        resetZoom();
+        break;
+    default:
+        QChartView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void CChartPanel::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    scheduleRefine();
+}
+
+} // namespace tsl
