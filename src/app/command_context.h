@@ -45,6 +45,7 @@ enum class ControlId : int {
     FillValue = 1039,
     PreviewData = 1040,
     ImportExports = 1041,
+    PlotData = 1042,
 };
 
 enum class MessageButtons { Ok, OkCancel, YesNo };

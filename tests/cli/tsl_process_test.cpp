@@ -68,6 +68,10 @@ TslOutput runTsl(const std::string& folder, const std::vector<std::string>& argu
         setenv("TZ", "UTC", 1);
         setenv("LC_ALL", "C", 1);
         setenv("HOME", folder.c_str(), 1);
+        // Nothing tsl does needs a display.
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
         std::vector<char*> argv{const_cast<char*>(TSL_EXECUTABLE)};
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -162,9 +166,37 @@ TEST(Tsl, HelpListsEveryActionOnOneScreen)
                                "--start-date", "--line-labelled", "--conversion ", "--conversion-column",
                                "--read-template", "--output-template", "--add-output-template", "--read ",
                                "--drop", "--clear", "--convert", "--fill-blanks", "--fill-value", "--preview",
-                               "--save-csv", "--save-xml", "--query-database"})
+                               "--save-csv", "--save-xml", "--plot ", "--plot-columns", "--query-database"})
         EXPECT_NE(run.out.find(action), std::string::npos) << action;
     EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 50);
+}
+
+TEST(Tsl, PlotsChartsWithoutADisplay)
+{
+    TempDir dir;
+    copyExamples(dir.path());
+    const std::string earlier = "an earlier file";
+    std::ofstream(dir.file("chart.bmpx")) << earlier;
+    TslOutput run = runTsl(dir.path(), {"--plot", "empty.png", "--interval", "4", "--date-format", "6", "--read",
+                                        "vav_logger.csv", "--plot", "chart.png", "--plot-columns",
+                                        "DMPR_POS,NOPE,ZN_TEMP", "--plot", "chart.svg", "--plot", "chart.bmpx"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    auto has = [&](const std::string& line) { return run.out.find(line + "\n") != std::string::npos; };
+    EXPECT_TRUE(has("No data to plot: the chart shows empty axes."));
+    EXPECT_TRUE(has("Chart of 0 columns over 0 data lines saved to file 'empty.png'"));
+    EXPECT_TRUE(has("Chart of 3 columns over 19 data lines saved to file 'chart.png'"));
+    EXPECT_TRUE(has("ERROR: no column labelled 'NOPE' in the data - not plotted"));
+    EXPECT_TRUE(has("Chart of 2 columns over 19 data lines saved to file 'chart.svg'"));
+    EXPECT_TRUE(has("ERROR: chart could not be written to file 'chart.bmpx': no image format is known for the "
+                    "suffix '.bmpx' (use .png or .svg). Any earlier file of that name is unchanged."));
+
+    EXPECT_EQ(readFile(dir.file("chart.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_GT(fs::file_size(dir.file("chart.png")), 10000u);
+    const std::string svg = readFile(dir.file("chart.svg"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("DMPR_POS"), std::string::npos);
+    EXPECT_EQ(readFile(dir.file("chart.bmpx")), earlier);
 }
 
 TEST(Tsl, NoProgressBarOnAPipe)

@@ -5,6 +5,7 @@
 #include "ops/plot_command.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <memory>
 
@@ -53,7 +54,7 @@ private:
 SaveOutcome saveChartImage(CommandContext& context, CChartPanel& panel, const std::string& path)
 {
     QString error;
-    if (!panel.saveImage(QString::fromStdString(path), error)) {
+    if (!panel.saveImage(QFile::decodeName(QByteArray::fromStdString(path)), error)) {
         logChartNotSaved(context.log(), path, error.toStdString());
         return SaveOutcome::WriteFailed;
     }

@@ -1,5 +1,7 @@
 #include "app/chart/chart_panel.h"
 
+#include "app/message_log.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -51,6 +53,9 @@ QString titleOf(const QStringList& labels)
     return title;
 }
 
+// Labels are the bytes of a file's header, not necessarily UTF-8.
+QString displayLabel(const std::string& label) { return QString::fromStdString(logText(label)); }
+
 // The smallest time range a zoom goes down to, in seconds.
 constexpr double shortestSpan = 10;
 
@@ -100,7 +105,7 @@ void CChartPanel::setData(ChartData data)
         QStringList labels;
         for (std::size_t column = 0; column < data_.columns.size(); ++column)
             if (axisOfColumn_[column] == axis)
-                labels << QString::fromStdString(data_.columns[column].label);
+                labels << displayLabel(data_.columns[column].label);
         valueAxes_[axis]->setTitleText(titleOf(labels));
     }
     for (std::size_t column = 0; column < data_.columns.size(); ++column)
@@ -128,7 +133,7 @@ QLineSeries* CChartPanel::newRun(std::size_t column)
     QPen pen(lines.colour);
     pen.setWidthF(1.5);
     run->setPen(pen);
-    run->setName(QString::fromStdString(data_.columns[column].label));
+    run->setName(displayLabel(data_.columns[column].label));
     lines.runs.push_back(run);
     attach(run, column);
     return run;
@@ -303,7 +308,7 @@ QString CChartPanel::readOutAt(QPoint viewPosition) const
         if (distance < nearest) {
             nearest = distance;
             text = QString("%1: %2 at %3")
-                       .arg(QString::fromStdString(data_.columns[column].label))
+                       .arg(displayLabel(data_.columns[column].label))
                        .arg(double(value), 0, 'g', 6)
                        .arg(atSeconds(at).toString("yyyy-MM-dd HH:mm:ss"));
         }

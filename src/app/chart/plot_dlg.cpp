@@ -3,6 +3,7 @@
 #include "app/chart/chart_file.h"
 #include "app/chart/chart_panel.h"
 #include "app/command_context.h"
+#include "app/message_log.h"
 #include "ops/chart_series.h"
 #include "ops/plot_command.h"
 
@@ -85,7 +86,9 @@ void CPlotDlg::listColumns(const std::vector<std::string>& checked)
     const QSignalBlocker quiet(columns_);
     columns_->clear();
     for (const std::string& label : chartColumnLabels(context_.tree())) {
-        auto* item = new QListWidgetItem(QString::fromStdString(label), columns_);
+        auto* item = new QListWidgetItem(QString::fromStdString(logText(label)), columns_);
+        // The label's bytes as the tree holds them, which need not be UTF-8.
+        item->setData(Qt::UserRole, QByteArray::fromStdString(label));
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
         const bool on = std::find(checked.begin(), checked.end(), label) != checked.end();
         item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
@@ -98,7 +101,7 @@ std::vector<std::string> CPlotDlg::checkedColumns() const
     std::vector<std::string> labels;
     for (int row = 0; row < columns_->count(); ++row)
         if (columns_->item(row)->checkState() == Qt::Checked)
-            labels.push_back(columns_->item(row)->text().toStdString());
+            labels.push_back(columns_->item(row)->data(Qt::UserRole).toByteArray().toStdString());
     return labels;
 }
 

@@ -4,6 +4,7 @@
 #include "app/window/corvane_dlg.h"
 
 #include "app/settings_commands.h"
+#include "app/chart/plot_dlg.h"
 #include "app/window/about_dlg.h"
 #include "app/window/fill_values_dlg.h"
 #include "tree/xml_commands.h"
@@ -36,6 +37,7 @@ constexpr MessageMapEntry messageMap[] = {
     {id(ControlId::ReductionList), N::SelectionChange, &D::OnReductionChanged},
     {id(ControlId::LineLabel), N::Clicked, &D::OnLineLabelToggled},
     {id(ControlId::PreviewData), N::Clicked, &D::OnPreviewData},
+    {id(ControlId::PlotData), N::Clicked, &D::OnPlotData},
     {id(ControlId::ImportExports), N::Clicked, &D::OnImportExports},
     {id(ControlId::Close), N::Clicked, &D::OnCloseButton},
     {id(ControlId::ReadLabelTemplate), N::Clicked, &D::OnReadLabelTemplate},
@@ -137,6 +139,19 @@ void CCorvaneDlg::OnFillBlanks()
 void CCorvaneDlg::OnPreviewData()
 {
     tsl::OnPreviewData(*this);
+}
+
+void CCorvaneDlg::OnPlotData()
+{
+    // The chart is a window of its own: the data can be read on meanwhile.
+    if (plotWindow_) {
+        plotWindow_->refresh();
+    } else {
+        plotWindow_ = new CPlotDlg(*this, this);
+        plotWindow_->show();
+    }
+    plotWindow_->raise();
+    plotWindow_->activateWindow();
 }
 
 void CCorvaneDlg::OnClearCsvData()

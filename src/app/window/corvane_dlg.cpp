@@ -140,6 +140,8 @@ void CCorvaneDlg::createControls()
     reduction_ = new QComboBox(this);
     lineLabel_ = new QCheckBox("Line Label", this);
     previewData_ = new QPushButton("Preview Data", this);
+    plotData_ = new QPushButton("Plot Data", this);
+    plotData_->setToolTip("Chart the data as it stands");
     importExports_ = new QPushButton("Import Exports...", this);
     importExports_->setToolTip("Read exports of other shapes: choose them, or drop them here");
     close_ = new QPushButton("Close", this);
@@ -201,7 +203,10 @@ void CCorvaneDlg::arrangeControls()
     lineLabelRow->addWidget(lineLabel_);
     lineLabelRow->addWidget(importExports_, 1);
     grid->addLayout(lineLabelRow, 0, 3);
-    grid->addWidget(previewData_, 0, 4);
+    auto* previewRow = new QHBoxLayout;
+    previewRow->addWidget(previewData_, 1);
+    previewRow->addWidget(plotData_, 1);
+    grid->addLayout(previewRow, 0, 4);
     grid->addWidget(close_, 0, 5);
 
     grid->addWidget(templateFileName_, 1, 0);
@@ -262,6 +267,7 @@ void CCorvaneDlg::DoDataExchange()
         {ControlId::ReductionList, reduction_},
         {ControlId::LineLabel, lineLabel_},
         {ControlId::PreviewData, previewData_},
+        {ControlId::PlotData, plotData_},
         {ControlId::ImportExports, importExports_},
         {ControlId::Close, close_},
         {ControlId::TemplateFileName, templateFileName_},

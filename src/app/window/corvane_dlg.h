@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chart/plot_dlg.h"
 #include "app/command_context.h"
 #include "app/window/file_dialogs.h"
 #include "app/window/message_pump.h"
@@ -10,6 +11,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 
 #include <deque>
 #include <functional>
@@ -102,6 +104,9 @@ public:
     void OnReductionChanged();
     void OnLineLabelToggled();
     void OnPreviewData();
+    // Opens the chart window, or brings it forward with the data as it stands.
+    void OnPlotData();
+    CPlotDlg* plotWindow() const { return plotWindow_.data(); }
     void OnCloseButton();
     void OnReadLabelTemplate();
     void OnSplitChanged();
@@ -202,6 +207,8 @@ private:
     QComboBox* reduction_ = nullptr;
     QCheckBox* lineLabel_ = nullptr;
     QPushButton* previewData_ = nullptr;
+    QPushButton* plotData_ = nullptr;
+    QPointer<CPlotDlg> plotWindow_;
     QPushButton* importExports_ = nullptr;
     QPushButton* close_ = nullptr;
     QLineEdit* templateFileName_ = nullptr;
