@@ -3,6 +3,7 @@
 #include "app/headless_context.h"
 #include "output/csv_writer.h"
 #include "tree/data_tree.h"
+#include "year_tree.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,49 +17,13 @@ namespace {
 
 constexpr int columns = 50;
 
-std::string twoDigits(int number)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", number);
-    return text;
-}
-
-// One line per minute of 2019, every cell a "%5.2f" reading.
+// Every cell a "%5.2f" reading.
 void buildYear(tsl::DataTree& tree, int days)
 {
-    tsl::DataNode* templ = tree.addChild(tree.root(), "template");
-    for (int column = 0; column < columns; ++column) {
-        tsl::DataNode* label = tree.addChild(templ, "label");
-        tree.setAttribute(label, "value", "AHU" + std::to_string(column) + "_TEMP");
-        tree.setAttributeInt(label, "order", column);
-    }
-    tsl::DataNode* data = tree.addChild(tree.root(), "data");
-    tsl::DataNode* year = tree.addChild(data, "dataYear");
-    tree.setAttributeInt(year, "year", 2019);
-    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    char cell[16];
-    int dayCount = 0;
-    for (int month = 1; month <= 12 && dayCount < days; ++month) {
-        tsl::DataNode* monthNode = tree.insertChildSorted(year, "dataMonth", "month", twoDigits(month));
-        for (int day = 1; day <= monthDays[month - 1] && dayCount < days; ++day, ++dayCount) {
-            tsl::DataNode* dayNode = tree.insertChildSorted(monthNode, "dataDay", "day", twoDigits(day));
-            for (int hour = 0; hour < 24; ++hour) {
-                tsl::DataNode* hourNode = tree.insertChildSorted(dayNode, "dataHour", "hour", twoDigits(hour));
-                for (int minute = 0; minute < 60; ++minute) {
-                    tsl::DataNode* line = tree.copySubtree(hourNode, templ);
-                    tree.setName(line, "dataline");
-                    const std::string stamp = twoDigits(minute) + ":00";
-                    tree.setAttribute(line, "timestamp", stamp);
-                    tree.setAttribute(line, "timestampCSV", stamp);
-                    int column = 0;
-                    for (tsl::DataNode* label = line->firstChild(); label; label = label->nextSibling()) {
-                        std::snprintf(cell, sizeof cell, "%5.2f", (minute * 7 + column++ * 13 + hour) % 1000 / 10.0);
-                        label->setText(cell);
-                    }
-                }
-            }
-        }
-    }
+    bench::buildYear(tree, days, columns, [](char* cell, int column, int hour, int minute) {
+        std::snprintf(cell, 16, "%5.2f", (minute * 7 + column * 13 + hour % 24) % 1000 / 10.0);
+        return cell;
+    });
 }
 
 struct Workload {

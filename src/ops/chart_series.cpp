@@ -434,6 +434,22 @@ std::optional<std::size_t> nearestReading(const ChartData& data, std::size_t col
     return time - double(times[*before]) <= double(times[*after]) - time ? before : after;
 }
 
+TimeTicks roundTimeTicks(double from, double to, int maxTicks, int utcOffset)
+{
+    constexpr double day = 86400;
+    static constexpr double steps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800,
+                                       21600, 43200, day, 2 * day, 7 * day, 14 * day, 28 * day, 91 * day};
+    maxTicks = std::max(maxTicks, 2);
+    for (double step : steps) {
+        const double first = std::floor((from + utcOffset) / step) * step - utcOffset;
+        const double last = std::ceil((to + utcOffset) / step) * step - utcOffset;
+        const double count = (last - first) / step + 1;
+        if (count <= maxTicks || step == std::end(steps)[-1])
+            return {first, std::max(last, first + step), std::max(2, int(std::lround(count)))};
+    }
+    return {from, to, 2};
+}
+
 std::vector<int> valueAxisOfColumns(const ChartData& data)
 {
     std::vector<int> axes(data.columns.size(), 0);

@@ -75,6 +75,16 @@ constexpr std::size_t maxRunsPerLine = 256;
 // The reading of column nearest to time, by time; none without readings.
 std::optional<std::size_t> nearestReading(const ChartData& data, std::size_t column, double time);
 
+// A time axis of whole ticks: from and to widened to multiples of one step
+// (a second up to a quarter of a year; days counted in local time, which is
+// utcOffset seconds ahead) such that no more than maxTicks ticks are needed.
+struct TimeTicks {
+    double from;
+    double to;
+    int count;
+};
+TimeTicks roundTimeTicks(double from, double to, int maxTicks, int utcOffset);
+
 // Which of two value axes each column uses. One axis serves all while the
 // columns' scales stay within ten times of each other; otherwise the columns
 // divide where neighbouring scales are furthest apart, and the first column

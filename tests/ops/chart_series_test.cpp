@@ -205,6 +205,27 @@ TEST(NearestReading, SkipsBlanksAndPrefersTheEarlierOnATie)
     EXPECT_FALSE(nearestReading(data, 2, 60));
 }
 
+TEST(TimeTicks, RangesWidenToWholeStepsInLocalTime)
+{
+    auto ticks = [](double from, double to, int most, int offset) {
+        const TimeTicks t = roundTimeTicks(from, to, most, offset);
+        return std::vector<double>{t.from, t.to, double(t.count)};
+    };
+    const double day = 86400, hour = 3600;
+    // 06:00 to 07:30 in seven ticks: every fifteen minutes, as it is.
+    EXPECT_EQ(ticks(6 * hour, 7.5 * hour, 7, 0), (std::vector<double>{6 * hour, 7.5 * hour, 7}));
+    // 00:00 to 02:59 in at most eight: every half hour up to 03:00.
+    EXPECT_EQ(ticks(0, 179 * 60, 8, 0), (std::vector<double>{0, 3 * hour, 7}));
+    // Days begin at local midnight: one hour ahead of UTC, that is 23:00 UTC;
+    // three days and an hour need five daily ticks, so every second day.
+    EXPECT_EQ(ticks(2 * day, 5 * day - 1, 4, 3600), (std::vector<double>{2 * day - hour, 6 * day - hour, 3}));
+    // A year in at most ten ticks: every 91 days; a single instant: one step.
+    EXPECT_EQ(ticks(0, 364 * day, 10, 0), (std::vector<double>{0, 364 * day, 5}));
+    EXPECT_EQ(ticks(100, 100, 10, 0), (std::vector<double>{100, 101, 2}));
+    // Too long for the longest step: that step, with more ticks than asked.
+    EXPECT_EQ(ticks(0, 10 * 91 * day, 3, 0)[2], 11);
+}
+
 TEST(ValueAxes, ColumnsOfVeryDifferentScalesGetTheirOwnAxis)
 {
     auto axesFor = [](std::vector<std::vector<float>> columns) {

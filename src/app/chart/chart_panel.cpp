@@ -206,30 +206,46 @@ void CChartPanel::refineNow()
 double CChartPanel::visibleFrom() const { return double(timeAxis_->min().toMSecsSinceEpoch()) / 1000; }
 double CChartPanel::visibleTo() const { return double(timeAxis_->max().toMSecsSinceEpoch()) / 1000; }
 
+int CChartPanel::plotWidth() const
+{
+    const double plot = chart()->plotArea().width();
+    return int(plot > 1 ? plot : width());
+}
+
 void CChartPanel::updateTimeLabels()
 {
     const double span = visibleTo() - visibleFrom();
     timeAxis_->setFormat(timeFormatFor(span));
-    const double plotWidth = chart()->plotArea().width() > 1 ? chart()->plotArea().width() : width();
-    timeAxis_->setTickCount(std::clamp(int(plotWidth / 140) + 1, 2, 10));
+    timeAxis_->setTickCount(showsWholeRange() ? wholeRange_.count : std::clamp(plotWidth() / 140 + 1, 2, 10));
 }
 
-void CChartPanel::resetZoom()
+bool CChartPanel::showsWholeRange() const
+{
+    return visibleFrom() == wholeRange_.from && visibleTo() == wholeRange_.to;
+}
+
+// The whole time range, widened to whole ticks for the width of the plot.
+void CChartPanel::fitTimeAxis()
 {
     double from = 0, to = 0;
     if (data_.empty()) {
-        const double now = double(QDateTime::currentSecsSinceEpoch());
-        from = now - 86400;
-        to = now;
+        to = double(QDateTime::currentSecsSinceEpoch());
+        from = to - 86400;
     } else {
         from = double(data_.times.front());
         to = double(data_.times.back());
     }
-    if (to - from < shortestSpan) {
-        from -= 1800;
-        to += 1800;
-    }
-    timeAxis_->setRange(atSeconds(from), atSeconds(to));
+    const int utcOffset = QDateTime::fromSecsSinceEpoch(qint64(from)).offsetFromUtc();
+    // The plot's own width may not follow a resize yet; the view's less the
+    // room of two value axes is near enough for the number of ticks.
+    const int estimatedWidth = std::max(width() - 160, 100);
+    wholeRange_ = roundTimeTicks(from, to, std::clamp(estimatedWidth / 110 + 1, 2, 12), utcOffset);
+    timeAxis_->setRange(atSeconds(wholeRange_.from), atSeconds(wholeRange_.to));
+}
+
+void CChartPanel::resetZoom()
+{
+    fitTimeAxis();
     fitValueAxes();
 }
 
@@ -445,7 +461,10 @@ void CChartPanel::keyPressEvent(QKeyEvent* event)
 
 void CChartPanel::resizeEvent(QResizeEvent* event)
 {
+    const bool whole = showsWholeRange();
     QChartView::resizeEvent(event);
+    if (whole)
+        fitTimeAxis();
     scheduleRefine();
 }
 

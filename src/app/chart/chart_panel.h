@@ -82,8 +82,11 @@ private:
     void attach(QXYSeries* series, std::size_t column);
     void drawColumn(std::size_t column, double from, double to, int pixels);
     void scheduleRefine();
+    void fitTimeAxis();
     void fitValueAxes();
     void updateTimeLabels();
+    bool showsWholeRange() const;
+    int plotWidth() const;
     QPointF chartPoint(QPoint viewPosition) const;
 
     ChartData data_;
@@ -91,6 +94,7 @@ private:
     std::vector<ColumnLines> lines_;
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxes_[2] = {nullptr, nullptr};
+    TimeTicks wholeRange_{0, 0, 2};
     QTimer refineTimer_;
     bool panning_ = false;
     QPoint panFrom_;

@@ -131,7 +131,7 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
 
     // Time across the whole data; each scale on its own side.
     QCOMPARE(panel.visibleFrom(), start);
-    QCOMPARE(panel.visibleTo(), start + 179 * 60);
+    QCOMPARE(panel.visibleTo(), start + 180 * 60); // widened to whole ticks
     QVERIFY(panel.valueAxis(1) != nullptr);
     QCOMPARE(panel.valueAxisOf(0), 0);
     QCOMPARE(panel.valueAxisOf(1), 1);
@@ -206,7 +206,7 @@ void ChartTest::zoomPanAndReset()
         if (button->text() == "Reset Zoom")
             button->click();
     QCOMPARE(panel.visibleFrom(), start);
-    QCOMPARE(panel.visibleTo(), start + 179 * 60);
+    QCOMPARE(panel.visibleTo(), start + 180 * 60); // widened to whole ticks
 }
 
 void ChartTest::readOutNamesTheNearestReading()
