@@ -40,13 +40,7 @@ DataNode* addCell(DataTree& tree, DataNode* line, const std::string& label, cons
 // that is text only.
 void buildTree(DataTree& tree)
 {
-    DataNode* data = tree.addChild(tree.root(), "data");
-    DataNode* year = tree.addChild(data, "dataYear");
-    tree.setAttribute(year, "year", "2015");
-    DataNode* month = tree.addChild(year, "dataMonth");
-    tree.setAttribute(month, "month", "01");
-    DataNode* day = tree.addChild(month, "dataDay");
-    tree.setAttribute(day, "day", "02");
+    DataNode* day = addDataDay(tree);
     char text[32];
     for (int hourKey = 0; hourKey < 3; ++hourKey) {
         DataNode* hour = tree.addChild(day, "dataHour");

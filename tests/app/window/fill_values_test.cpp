@@ -34,13 +34,7 @@ DataNode* buildTree(DataTree& tree)
     addLabel(tree, templ, "TEMP1", 1, "");
     addLabel(tree, templ, "T\xb0" "C", 2, ""); // a Latin-1 header byte
     addLabel(tree, templ, "VALVE", 3, "");
-    DataNode* data = tree.addChild(tree.root(), "data");
-    DataNode* year = tree.addChild(data, "dataYear");
-    tree.setAttribute(year, "year", "2015");
-    DataNode* month = tree.addChild(year, "dataMonth");
-    tree.setAttribute(month, "month", "01");
-    DataNode* day = tree.addChild(month, "dataDay");
-    tree.setAttribute(day, "day", "02");
+    DataNode* day = addDataDay(tree);
     for (const char* hourKey : {"00", "01"}) {
         DataNode* hour = tree.addChild(day, "dataHour");
         tree.setAttribute(hour, "hour", hourKey);

@@ -33,6 +33,18 @@ void writeLoggerFile(const std::string& path, int minutes)
     }
 }
 
+DataNode* addDataDay(DataTree& tree)
+{
+    DataNode* data = tree.addChild(tree.root(), "data");
+    DataNode* year = tree.addChild(data, "dataYear");
+    tree.setAttribute(year, "year", "2015");
+    DataNode* month = tree.addChild(year, "dataMonth");
+    tree.setAttribute(month, "month", "01");
+    DataNode* day = tree.addChild(month, "dataDay");
+    tree.setAttribute(day, "day", "02");
+    return day;
+}
+
 void onLogLine(CCorvaneDlg& window, const std::string& prefix, std::function<void()> action)
 {
     auto* list = window.controlAs<QListWidget>(ControlId::Log);

@@ -17,6 +17,10 @@ std::vector<std::string> linesAfterWelcome(CCorvaneDlg& window);
 // 01/02/2015 00:00 on.
 void writeLoggerFile(const std::string& path, int minutes);
 
+// A "data" node with the year, month and day nodes of 2015-01-02 below it;
+// returns the day.
+DataNode* addDataDay(DataTree& tree);
+
 // Runs `action` once, the first time the window's log shows a line that
 // starts with `prefix`. The action is posted, so it runs inside whatever the
 // window is doing then (a read's pump, for instance).
