@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 using namespace tsl;
 using namespace tsl::testing;
 
@@ -21,20 +19,6 @@ TEST(DriverList, FindsTheDriversSectionWhateverItsCaseAndSpacing)
     EXPECT_FALSE(iniRegistersDriver(ini, "MICROSOFT ACCESS DRIVER (*.mdb)"));
     EXPECT_FALSE(iniRegistersDriver(ini, "Description"));
     EXPECT_FALSE(iniRegistersDriver(folder.file("absent.ini"), accessDriverName));
-}
-
-TEST(DriverList, SystemListFollowsTheVariablesUnixOdbcReads)
-{
-    const char* oldSysIni = std::getenv("ODBCSYSINI");
-    const std::string saved = oldSysIni ? oldSysIni : "";
-    ::setenv("ODBCSYSINI", "/opt/odbc", 1);
-    ::setenv("ODBCINSTINI", "drivers.ini", 1);
-    EXPECT_EQ(driverListsInEffect().back(), "/opt/odbc/drivers.ini");
-    ::unsetenv("ODBCSYSINI");
-    ::unsetenv("ODBCINSTINI");
-    EXPECT_EQ(driverListsInEffect().back(), "/etc/odbcinst.ini");
-    if (oldSysIni)
-        ::setenv("ODBCSYSINI", saved.c_str(), 1);
 }
 
 TEST(AccessConnection, ComposesTheFixedFormatAndHandsTheDriverManagerItsPart)

@@ -23,18 +23,13 @@ const std::string accessFolder = std::string(TSL_SHARED_DATA_DIR) + "/access";
 const std::string mdbtoolsDriver = std::string(TSL_ODBC_DRIVER_DIR) + "/libmdbodbc.so";
 const std::string sqliteDriver = std::string(TSL_ODBC_DRIVER_DIR) + "/libsqlite3odbc.so";
 
-// What one run of the command showed: each message box as
-// "caption|buttons|text", whether the log or tree changed, and ODBCSYSINI after it.
-struct CommandRun {
-    bool exitedCleanly = false;
-    std::vector<std::string> boxes;
-    std::string state;
-    std::string odbcSysIni;
-};
+using Lines = std::vector<std::string>;
 
 // Runs "Fill Database" in a process of its own with these environment
-// variables set (an empty value unsets one).
-CommandRun runFillDatabase(const std::map<std::string, std::string>& environment)
+// variables set (an empty value unsets one). Gives each message box as
+// "caption|buttons|text", then whether the log or tree changed, then
+// ODBCSYSINI as the command left it.
+Lines runFillDatabase(const std::map<std::string, std::string>& environment)
 {
     ChildResult child = runInChildProcess([&] {
         for (const auto& [name, value] : environment)
@@ -53,35 +48,21 @@ CommandRun runFillDatabase(const std::map<std::string, std::string>& environment
         const char* sysIni = std::getenv("ODBCSYSINI");
         return report + (unchanged ? "unchanged\n" : "changed\n") + (sysIni ? sysIni : "(unset)") + "\n";
     });
-    CommandRun run;
-    run.exitedCleanly = child.exitedCleanly;
-    std::istringstream lines(child.report);
-    for (std::string line; std::getline(lines, line);)
-        run.boxes.push_back(line);
-    if (run.boxes.size() >= 2) {
-        run.odbcSysIni = run.boxes.back();
-        run.boxes.pop_back();
-        run.state = run.boxes.back();
-        run.boxes.pop_back();
-    }
-    return run;
+    EXPECT_TRUE(child.exitedCleanly);
+    Lines lines;
+    std::istringstream in(child.report);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 // One OK box, "Database error: " and a text holding detail, and nothing else changed.
-void expectOneDatabaseError(const CommandRun& run, const std::string& detail)
+void expectOneDatabaseError(const Lines& run, const std::string& detail)
 {
-    ASSERT_TRUE(run.exitedCleanly);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].rfind("Corvane|0|Database error: ", 0), 0u) << run.boxes[0];
-    EXPECT_NE(run.boxes[0].find(detail, 26), std::string::npos) << run.boxes[0];
-    EXPECT_EQ(run.state, "unchanged");
-}
-
-void expectSilentSuccess(const CommandRun& run)
-{
-    ASSERT_TRUE(run.exitedCleanly);
-    EXPECT_EQ(run.boxes, std::vector<std::string>{});
-    EXPECT_EQ(run.state, "unchanged");
+    ASSERT_EQ(run.size(), 3u);
+    EXPECT_EQ(run[0].rfind("Corvane|0|Database error: ", 0), 0u) << run[0];
+    EXPECT_NE(run[0].find(detail, 26), std::string::npos) << run[0];
+    EXPECT_EQ(run[1], "unchanged");
 }
 
 bool missing(const std::string& path) { return !fileExists(path); }
@@ -130,10 +111,9 @@ protected:
 TEST_F(FillDatabase, MissingFileIsReportedBeforeAnyOdbcSetUp)
 {
     const std::string path = databasePath();
-    CommandRun run = runFillDatabase(plainEnvironment());
+    Lines run = runFillDatabase(plainEnvironment());
     expectOneDatabaseError(run, path + " was not found");
-    EXPECT_EQ(run.odbcSysIni, "(unset)");
-
+    EXPECT_EQ(run.back(), "(unset)");
     fs::create_directories(path);
     expectOneDatabaseError(runFillDatabase(plainEnvironment()), "was not found");
 }
@@ -143,35 +123,29 @@ TEST_F(FillDatabase, AccessFilesWithoutMetadataTableGiveTheDriversTextThroughThe
     if (missing(mdbtoolsDriver) || missing(accessFolder))
         GTEST_SKIP() << "needs " << mdbtoolsDriver << " and " << accessFolder;
     for (const char* file : {"testV2007.accdb", "empty2007.accdb"}) {
-        SCOPED_TRACE(file);
         fs::copy_file(accessFolder + "/" + file, databasePath(), fs::copy_options::overwrite_existing);
-        CommandRun run = runFillDatabase(plainEnvironment());
+        Lines run = runFillDatabase(plainEnvironment());
         expectOneDatabaseError(run, "Couldn't parse SQL");
-        EXPECT_EQ(shippedDriverFolder(accessDriverName), run.odbcSysIni);
+        EXPECT_EQ(run.back(), shippedDriverFolder(accessDriverName)) << file;
     }
     writeFile(databasePath(), "not an Access database\n");
     expectOneDatabaseError(runFillDatabase(plainEnvironment()), "could not open the database");
 }
 
+// Rows are read without a word; the user's own registration stays in charge.
 TEST_F(FillDatabase, ReadsEveryRowAndEmptyTablesSilentlyThroughTheUsersDriver)
 {
     if (missing(sqliteDriver))
         GTEST_SKIP() << "needs " << sqliteDriver;
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, FaultID INTEGER, Building TEXT);\n");
-    CommandRun run = runFillDatabase(sqliteEnvironment());
-    expectSilentSuccess(run);
-    EXPECT_EQ(run.odbcSysIni, drivers.path()) << "the user's own registration must stay in charge";
-
+    EXPECT_EQ(runFillDatabase(sqliteEnvironment()), (Lines{"unchanged", drivers.path()}));
     makeSqliteDatabase("INSERT INTO Metadata VALUES ('Summer', 12, 'North');\n"
                        "INSERT INTO Metadata VALUES (NULL, NULL, NULL);\n"
                        "INSERT INTO Metadata VALUES (printf('%.3000c', 'W'), 7, 'South');\n");
-    expectSilentSuccess(runFillDatabase(sqliteEnvironment()));
-
-    // A registration in the user's ~/.odbcinst.ini counts as much as one in the system list.
+    EXPECT_EQ(runFillDatabase(sqliteEnvironment()), (Lines{"unchanged", drivers.path()}));
+    // A registration in ~/.odbcinst.ini counts as much as one in the system list.
     registerAccessName(home.file(".odbcinst.ini"), sqliteDriver);
-    run = runFillDatabase(plainEnvironment());
-    expectSilentSuccess(run);
-    EXPECT_EQ(run.odbcSysIni, "(unset)");
+    EXPECT_EQ(runFillDatabase(plainEnvironment()), (Lines{"unchanged", "(unset)"}));
 }
 
 TEST_F(FillDatabase, MissingColumnOrDriverIsADatabaseError)
@@ -181,10 +155,8 @@ TEST_F(FillDatabase, MissingColumnOrDriverIsADatabaseError)
     makeSqliteDatabase("CREATE TABLE Metadata (Season TEXT, \"Fault ID\" INTEGER);\n"
                        "INSERT INTO Metadata VALUES ('Winter', 3);\n");
     expectOneDatabaseError(runFillDatabase(sqliteEnvironment()), "FaultID");
-
+    auto environment = sqliteEnvironment();
     registerAccessName(drivers.file("odbcinst.ini"), drivers.file("libgone.so"));
-    auto environment = plainEnvironment();
-    environment["ODBCSYSINI"] = drivers.path();
     expectOneDatabaseError(runFillDatabase(environment), "Can't open lib '" + drivers.file("libgone.so"));
 }
 

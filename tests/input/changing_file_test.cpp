@@ -1,15 +1,12 @@
 // A logger may still be writing the file being read, or the file may be cut
 // short under the reader: the read ends with log lines and a result.
-#include "input/csv_reader.h"
-#include "support/scripted_context.h"
-#include "support/temp_dir.h"
+#include "input/reading_helpers.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 
+using namespace tsl;
 using namespace tsl::testing;
 
 namespace {
@@ -25,55 +22,35 @@ std::string loggerLines(int first, int count)
     return text;
 }
 
-struct Change {
-    const char* what;
-    std::function<void(const std::string& path)> apply;
-};
-
 } // namespace
 
-TEST(ChangingFile, AppendedTruncatedOrOverwrittenWhileReadEndsWithAResult)
+TEST_F(ReadingTest, FileAppendedTruncatedOrOverwrittenWhileReadEndsWithAResult)
 {
-    const char* oldZone = std::getenv("TZ");
-    std::string savedZone = oldZone ? oldZone : "";
-    setenv("TZ", "UTC", 1);
-    tzset();
-    const std::vector<Change> changes = {
-        {"appended", [](const std::string& path) { std::ofstream(path, std::ios::app) << loggerLines(2000, 500); }},
-        {"truncated", [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 0), 0); }},
-        {"cut mid-line", [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 5003), 0); }},
+    const std::string path = dir.file("data.csv");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"appended", [&] { std::ofstream(path, std::ios::app) << loggerLines(2000, 500); }},
+        {"truncated", [&] { ASSERT_EQ(::truncate(path.c_str(), 0), 0); }},
+        {"cut mid-line", [&] { ASSERT_EQ(::truncate(path.c_str(), 5003), 0); }},
         {"overwritten with junk",
-         [](const std::string& path) {
+         [&] {
              std::string junk(70000, '\0');
              for (std::size_t i = 0; i < junk.size(); ++i)
                  junk[i] = static_cast<char>((i * 2654435761u) >> 13);
              writeFile(path, junk);
          }},
-        {"removed", [](const std::string& path) { ::unlink(path.c_str()); }},
+        {"removed", [&] { ::unlink(path.c_str()); }},
     };
-    for (const auto& change : changes) {
-        TempDir dir;
-        std::string path = dir.file("logger.csv");
-        writeFile(path, "Date,Time,A,B\n" + loggerLines(0, 1000));
+    for (const auto& [what, change] : changes) {
         ScriptedContext context;
-        int pumps = 0;
-        context.setPumpHandler([&] {
+        context.setPumpHandler([&, pumps = 0]() mutable {
             if (++pumps == 100)
-                change.apply(path);
+                change();
         });
         context.reading().readInProgress = 1;
-        tsl::ReadResult result = tsl::readDataFile(context, path);
-        EXPECT_NE(result, tsl::ReadResult::Stopped) << change.what;
-        const auto lines = context.newLines();
-        ASSERT_FALSE(lines.empty()) << change.what;
+        EXPECT_NE(read("Date,Time,A,B\n" + loggerLines(0, 1000), &context), ReadResult::Stopped) << what;
         bool summarised = false;
-        for (const auto& line : lines)
+        for (const auto& line : context.newLines())
             summarised |= line.rfind("Done with file, read ", 0) == 0 || line.rfind("ERROR", 0) == 0;
-        EXPECT_TRUE(summarised) << change.what;
+        EXPECT_TRUE(summarised) << what;
     }
-    if (oldZone)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }

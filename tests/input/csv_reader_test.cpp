@@ -28,16 +28,6 @@ TEST_F(ReadingTest, HeaderLabels)
     }
 }
 
-TEST_F(ReadingTest, TheFirstFileGivesTheTemplateAndLaterColumnsFindItsLabelsByText)
-{
-    read("d,t,TA,TB\n01/02/2015,10:00:00,1,2\n");
-    read("d,t,TC,TB,TA\n01/02/2015,10:01:00,3,4,5\n");
-    DataNode* templateNode = c.tree().findNode(c.tree().root(), "template");
-    EXPECT_EQ(cells(templateNode), (Lines{"TA=", "TB="}));
-    EXPECT_EQ(c.reading().templateNode, templateNode);
-    EXPECT_EQ(rows(), (Lines{"2015/01/02 10:00:00| 1.00| 2.00", "2015/01/02 10:01:00| 5.00| 4.00"}));
-}
-
 TEST_F(ReadingTest, CellsAndCounts)
 {
     const std::string header = "d,t,T1,T2,T3\n01/02/2015,10:00:00,";

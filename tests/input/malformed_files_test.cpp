@@ -3,12 +3,7 @@
 // build checks that part).
 #include "input/reading_helpers.h"
 
-#include <filesystem>
 #include <random>
-
-#ifndef TSL_SHARED_DATA_DIR
-#define TSL_SHARED_DATA_DIR ""
-#endif
 
 using namespace tsl;
 using namespace tsl::testing;
@@ -54,7 +49,6 @@ TEST_F(ReadingTest, FilesThatEndTheReadOrPassLinesOver)
     const std::string wide = wideFile(wideRow);
     const Case cases[] = {
         {"", ReadResult::Failed, false, {noHeader}, {}},
-        {"no delimiters here\n01/02/2015 10:00:00 5\n", ReadResult::Failed, false, {noHeader}, {}},
         {",\n" + std::string(30, ','), ReadResult::Failed, false,
          {"ERROR- there is a discrepancy between the selected date format and the contents of the data file."}, {}},
         {"Stamp,T1\n", ReadResult::Failed, false,
@@ -121,29 +115,4 @@ TEST_F(ReadingTest, BinaryBytes)
         EXPECT_FALSE(c.newLines().empty());
         c.editSettings().dateFormat = static_cast<int>(random() % 13);
     }
-}
-
-// Real exports from building systems: whatever the reader makes of them, it
-// says so and finishes.
-TEST(RealExports, EveryFileGivesLogLinesAndAResult)
-{
-    namespace fs = std::filesystem;
-    const fs::path root = fs::path(TSL_SHARED_DATA_DIR) / "real";
-    if (!fs::is_directory(root))
-        GTEST_SKIP() << "no real exports at " << root;
-    ZoneScope zone("America/Chicago");
-    int files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file() || entry.path().extension() != ".csv")
-            continue;
-        ++files;
-        for (int format : {1, 4, 10}) {
-            ScriptedContext c;
-            c.editSettings().dateFormat = format;
-            c.reading().readInProgress = 1;
-            EXPECT_NE(readDataFile(c, entry.path().string()), ReadResult::Stopped) << entry.path();
-            EXPECT_FALSE(c.newLines().empty()) << entry.path();
-        }
-    }
-    EXPECT_GT(files, 0);
 }

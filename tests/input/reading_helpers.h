@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/csv_reader.h"
+#include "ops/data_walk.h"
 #include "support/scripted_context.h"
 #include "support/temp_dir.h"
 #include "tree/data_tree.h"
@@ -63,17 +64,15 @@ inline Lines storedRows(const DataTree& tree)
         return std::string(a ? a->value() : "?");
     };
     Lines out;
-    const DataNode* data = tree.findNode(tree.root(), "data");
-    for (const DataNode* y = data ? data->firstChild() : nullptr; y; y = y->nextSibling())
-        for (const DataNode* m = y->firstChild(); m; m = m->nextSibling())
-            for (const DataNode* d = m->firstChild(); d; d = d->nextSibling())
-                for (const DataNode* h = d->firstChild(); h; h = h->nextSibling())
-                    for (const DataNode* line = h->firstChild(); line; line = line->nextSibling()) {
-                        out.push_back(key(y, "year") + "/" + key(m, "month") + "/" + key(d, "day") + " " +
-                                      key(h, "hour") + ":" + key(line, "timestamp"));
-                        for (const DataNode* cell = line->firstChild(); cell; cell = cell->nextSibling())
-                            out.back() += "|" + std::string(cell->text());
-                    }
+    forEachDataline(tree, [&](const DataNode* line) {
+        const DataNode* h = line->parent();
+        const DataNode* d = h->parent();
+        out.push_back(key(d->parent()->parent(), "year") + "/" + key(d->parent(), "month") + "/" + key(d, "day") +
+                      " " + key(h, "hour") + ":" + key(line, "timestamp"));
+        for (const DataNode* cell = line->firstChild(); cell; cell = cell->nextSibling())
+            out.back() += "|" + std::string(cell->text());
+        return true;
+    });
     return out;
 }
 

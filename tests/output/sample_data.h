@@ -5,6 +5,7 @@
 #include "tree/data_tree.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -60,6 +61,13 @@ private:
     DataNode* template_;
     DataNode* data_ = nullptr;
 };
+
+inline std::time_t localMidnight(int year, int month, int day)
+{
+    std::tm fields{};
+    fields.tm_year = year - 1900, fields.tm_mon = month - 1, fields.tm_mday = day, fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
 
 // Every file and folder below folder, as paths relative to it.
 inline Lines filesIn(const std::string& folder)

@@ -84,9 +84,7 @@ TEST(SplitSave, AStartDateNamesFilesWithATwoDigitYear)
 {
     ThreeDays w;
     w.settings().writeDateFrom = true;
-    std::tm start{};
-    start.tm_year = 2019 - 1900, start.tm_mon = 11, start.tm_mday = 31;
-    w.settings().writeStartDate = std::mktime(&start);
+    w.settings().writeStartDate = localMidnight(2019, 12, 31);
     w.saveAs("out.csv");
     EXPECT_EQ(filesIn(w.dir.path()), (Lines{"out 191231.csv", "out 200101.csv", "out 200102.csv"}));
     EXPECT_EQ(w.saved("out 200102.csv").substr(17, 20), "01/02/2020,08:00:00,");
