@@ -1,7 +1,9 @@
 // A whole logger file through the reader, with settings taken from the
-// input's first bytes, then every command that works on what was read.
+// input's first bytes, then every command that works on what was read and
+// the chart's view of it.
 #include "app/headless_context.h"
 #include "input/csv_reader.h"
+#include "ops/chart_series.h"
 #include "ops/fill_blanks.h"
 #include "ops/preview.h"
 #include "ops/unit_conversion.h"
@@ -48,5 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tsl::OnConvertUnits(context);
     tsl::OnFillBlanks(context);
     tsl::OnPreviewData(context);
+
+    // The chart of every column, whole and in a window around its middle.
+    const tsl::ChartData chart = tsl::collectChartData(context.tree(), tsl::chartColumnLabels(context.tree()));
+    if (!chart.empty()) {
+        const double from = double(chart.times.front()), to = double(chart.times.back());
+        const int pixels = 1 + data[2] % 64;
+        for (std::size_t column = 0; column < chart.columns.size(); ++column) {
+            tsl::plotLine(chart, column, from, to + 1, pixels);
+            tsl::plotLine(chart, column, (from + to) / 2 - 60, (from + to) / 2 + 60, pixels);
+            tsl::nearestReading(chart, column, (from + to) / 2);
+        }
+        tsl::valueAxisOfColumns(chart);
+    }
     return 0;
 }
