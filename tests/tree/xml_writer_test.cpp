@@ -1,14 +1,12 @@
 #include "app/command_context.h"
 #include "support/failing_file.h"
 #include "support/scripted_context.h"
-#include "support/temp_dir.h"
-#include "tree/data_tree.h"
 #include "tree/xml_commands.h"
+#include "tree_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,69 +15,19 @@ using tsl::DataNode;
 using tsl::DataTree;
 using namespace tsl::testing;
 
-namespace {
-
-std::string xmlOf(const DataTree& tree, const DataNode* node)
-{
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* file = open_memstream(&buffer, &size);
-    tree.writeXml(node, file);
-    std::fclose(file);
-    std::string text(buffer, size);
-    std::free(buffer);
-    return text;
-}
-
-// The template-and-one-reading tree of the file form's worked example.
-void buildExample(DataTree& tree)
-{
-    DataNode* templ = tree.addChild(tree.root(), "template");
-    tree.setAttribute(templ, "fileName", "C:\\labels.csv");
-    DataNode* label = tree.addChild(templ, "label");
-    tree.setAttribute(label, "value", "TEMP");
-    tree.setAttributeInt(label, "order", 1);
-
-    DataNode* data = tree.addChild(tree.root(), "data");
-    DataNode* year = tree.addChild(data, "dataYear");
-    tree.setAttributeInt(year, "year", 2015);
-    DataNode* month = tree.insertChildSorted(year, "dataMonth", "month", "03");
-    DataNode* day = tree.insertChildSorted(month, "dataDay", "day", "07");
-    DataNode* hour = tree.insertChildSorted(day, "dataHour", "hour", "14");
-    DataNode* row = tree.copySubtree(hour, templ);
-    tree.setName(row, "dataline");
-    tree.setAttribute(row, "timestamp", "15:00");
-    tree.setAttribute(row, "timestampCSV", "15:00");
-    tree.findNodeByAttribute(row, "label", "value", "TEMP")->setText("21.50");
-}
-
-const char* const exampleFile =
-    "<template fileName=\"C:\\labels.csv\" >\r\n"
-    "  <label value=\"TEMP\" order=\"1\" />\r\n"
-    "</template>\r\n"
-    "<data>\r\n"
-    "  <dataYear year=\"2015\" >\r\n"
-    "    <dataMonth month=\"03\" >\r\n"
-    "      <dataDay day=\"07\" >\r\n"
-    "        <dataHour hour=\"14\" >\r\n"
-    "          <dataline fileName=\"C:\\labels.csv\" timestamp=\"15:00\" timestampCSV=\"15:00\" >\r\n"
-    "            <label value=\"TEMP\" order=\"1\" >21.50</label>\r\n"
-    "          </dataline>\r\n"
-    "        </dataHour>\r\n"
-    "      </dataDay>\r\n"
-    "    </dataMonth>\r\n"
-    "  </dataYear>\r\n"
-    "</data>\r\n";
-
-} // namespace
-
-TEST(XmlWriter, WritesTheWorkedExampleByteForByte)
+TEST(XmlWriter, WritesTheWorkedExampleByteForByteAndWhatFitsOnAFullDevice)
 {
     DataTree tree;
     buildExample(tree);
     EXPECT_EQ(xmlOf(tree, tree.root()), exampleFile);
     EXPECT_EQ(xmlOf(tree, nullptr), "");
     tree.writeXml(tree.root(), nullptr);
+
+    std::string written;
+    std::FILE* file = openFailingFile(40, &written);
+    tree.writeXml(tree.root(), file);
+    std::fclose(file);
+    EXPECT_EQ(written, exampleFile.substr(0, 40));
 }
 
 TEST(XmlWriter, ElementFormsFollowNameTextAndChildren)
@@ -88,8 +36,7 @@ TEST(XmlWriter, ElementFormsFollowNameTextAndChildren)
     DataNode* root = tree.root();
     tree.addChild(root, "data");
     tree.setAttribute(tree.addChild(root, "leaf"), "a", "1");
-    DataNode* pi = tree.addChild(root, "?xml");
-    tree.setAttribute(pi, "version", "1.0");
+    tree.setAttribute(tree.addChild(root, "?xml"), "version", "1.0");
     DataNode* comment = tree.addChild(root, "!--");
     comment->setText("note ");
     tree.setAttribute(comment, "ignored", "x");
@@ -101,8 +48,7 @@ TEST(XmlWriter, ElementFormsFollowNameTextAndChildren)
     tree.setAttribute(raw, "q", "say \"hi\" & <go>");
     DataNode* parent = tree.addChild(root, "p");
     parent->setText("not written");
-    DataNode* nestedComment = tree.addChild(parent, "!--");
-    nestedComment->setText("inner");
+    tree.addChild(parent, "!--")->setText("inner");
 
     EXPECT_EQ(xmlOf(tree, root),
               "<data/>\r\n"
@@ -114,52 +60,30 @@ TEST(XmlWriter, ElementFormsFollowNameTextAndChildren)
               "<p>\r\n"
               "<!-- inner -->\r\n"
               "</p>\r\n");
+
+    // the one-line form puts children between the tags
+    DataTree example;
+    buildExample(example);
+    const DataNode* templ = example.findNode(example.root(), "template");
+    EXPECT_EQ(DataTree::formatNode(templ->firstChild()), "<label value=\"TEMP\" order=\"1\" />");
+    EXPECT_EQ(DataTree::formatNode(templ),
+              "<template fileName=\"C:\\labels.csv\" ><label value=\"TEMP\" order=\"1\" /></template>");
+    EXPECT_EQ(DataTree::formatNode(nullptr), "");
 }
 
 TEST(XmlWriter, WrapsLongAttributeListsAtEveryFurther200Characters)
 {
     DataTree tree;
     DataNode* node = tree.addChild(tree.root(), "n");
-    std::string fifty(45, 'v');
     for (int i = 0; i < 10; ++i)
-        tree.setAttribute(node, "a" + std::to_string(i), fifty);
-    // each attribute adds 2+1+2+45 = 50 characters and one separator
+        tree.setAttribute(node, "a" + std::to_string(i), std::string(45, 'v'));
+    // With the blank after the name, each attribute and its separator take 51
+    // characters: the list passes 200 with a3 and 400 with a7.
     std::string expected = "<n ";
-    std::size_t listLength = 1;
-    std::size_t limit = 200;
-    for (int i = 0; i < 10; ++i) {
-        std::string attribute = "a" + std::to_string(i) + "=\"" + fifty + "\"";
-        expected += attribute;
-        listLength += attribute.size();
-        if (listLength > limit) {
-            expected += "\r\n";
-            limit += 200;
-        } else {
-            expected += " ";
-        }
-        listLength += 1;
-    }
-    expected += "/>\r\n";
-    std::string written = xmlOf(tree, tree.root());
-    EXPECT_EQ(written, expected);
-    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 3); // two wraps and the line end
-    // the one-line form never wraps
-    EXPECT_EQ(DataTree::formatNode(node).find('\n'), std::string::npos);
-}
-
-TEST(XmlWriter, OneLineFormPutsChildrenBetweenTheTags)
-{
-    DataTree tree;
-    DataNode* templ = tree.addChild(tree.root(), "template");
-    for (const char* value : {"T1", "T2"}) {
-        DataNode* label = tree.addChild(templ, "label");
-        tree.setAttribute(label, "value", value);
-        tree.setAttributeInt(label, "order", value[1] - '0');
-    }
-    EXPECT_EQ(DataTree::formatNode(templ->firstChild()), "<label value=\"T1\" order=\"1\" />");
-    EXPECT_EQ(DataTree::formatNode(templ),
-              "<template><label value=\"T1\" order=\"1\" /><label value=\"T2\" order=\"2\" /></template>");
-    EXPECT_EQ(DataTree::formatNode(nullptr), "");
+    for (int i = 0; i < 10; ++i)
+        expected += "a" + std::to_string(i) + "=\"" + std::string(45, 'v') + "\"" + (i == 3 || i == 7 ? "\r\n" : " ");
+    EXPECT_EQ(xmlOf(tree, tree.root()), expected + "/>\r\n");
+    EXPECT_EQ(DataTree::formatNode(node).find('\n'), std::string::npos); // the one-line form never wraps
 }
 
 TEST(SaveToXml, WritesTheTreeToTheChosenFileAndLogsIt)
@@ -183,26 +107,24 @@ TEST(SaveToXml, WritesTheTreeToTheChosenFileAndLogsIt)
 
     // the written file reads back as a second copy of the same nodes
     ASSERT_EQ(context.tree().readXmlFile(path), 1);
-    EXPECT_EQ(xmlOf(context.tree(), context.tree().root()), std::string(exampleFile) + exampleFile);
+    EXPECT_EQ(xmlOf(context.tree(), context.tree().root()), exampleFile + exampleFile);
 }
 
-TEST(SaveToXml, CancelledOrUnwritableTargetsLeaveExistingFilesAlone)
+TEST(SaveToXml, FailuresLeaveExistingFilesAlone)
 {
     TempDir dir;
     ScriptedContext context;
     context.chooseFiles({});
     EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::Cancelled);
-
     context.chooseFiles({dir.file("missing/out.xml")});
     EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::OpenFailed);
-
     context.chooseFiles({dir.path()});
     EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::OpenFailed);
     EXPECT_EQ(context.newLines(),
               (std::vector<std::string>{"ERROR- XML save file name not entered", "Error opening XML output file",
                                         "Error opening XML output file"}));
 
-    // an empty tree gives an empty file, replacing the old one
+    // an empty tree gives an empty file, replacing the old one with its mode
     std::string path = dir.file("old.xml");
     writeFile(path, "old contents");
     ::chmod(path.c_str(), 0640);
@@ -212,30 +134,13 @@ TEST(SaveToXml, CancelledOrUnwritableTargetsLeaveExistingFilesAlone)
     struct stat info {};
     ::stat(path.c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-}
 
-TEST(XmlWriter, AFullDeviceGetsWhatFitsAndNoMore)
-{
-    DataTree tree;
-    buildExample(tree);
-    std::string written;
-    std::FILE* file = openFailingFile(40, &written);
-    tree.writeXml(tree.root(), file);
-    std::fclose(file);
-    EXPECT_EQ(written, std::string(exampleFile).substr(0, 40));
-}
-
-TEST(SaveToXml, AWriteThatFailsKeepsTheEarlierFileAndSaysWhy)
-{
-    TempDir dir;
-    ScriptedContext context;
+    // Files may not grow past 4 KB: the save runs out of room as on a full disk.
     DataNode* templ = context.tree().addChild(context.tree().root(), "template");
     for (int i = 0; i < 2000; ++i)
         context.tree().setAttributeInt(context.tree().addChild(templ, "label"), "order", i);
-    std::string path = dir.file("kept.xml");
     writeFile(path, "the earlier save");
-
-    // Files may not grow past 4 KB: the save runs out of room as on a full disk.
+    const std::size_t linesBefore = context.newLines().size();
     struct rlimit old {};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -249,9 +154,9 @@ TEST(SaveToXml, AWriteThatFailsKeepsTheEarlierFileAndSaysWhy)
 
     EXPECT_EQ(outcome, tsl::SaveOutcome::WriteFailed);
     EXPECT_EQ(readFile(path), "the earlier save");
-    ASSERT_EQ(context.newLines().size(), 1u);
-    EXPECT_EQ(context.newLines()[0].rfind("ERROR: XML output could not be written to file '" + path + "': ", 0), 0u)
-        << context.newLines()[0];
+    ASSERT_EQ(context.newLines().size(), linesBefore + 1);
+    EXPECT_EQ(context.newLines().back().rfind("ERROR: XML output could not be written to file '" + path + "': ", 0), 0u)
+        << context.newLines().back();
     // nothing is left behind beside it
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))

@@ -39,7 +39,6 @@ DataNode* buildTree(DataTree& tree)
         DataNode* hour = tree.addChild(day, "dataHour");
         tree.setAttribute(hour, "hour", hourKey);
         DataNode* line = tree.addChild(hour, "dataline");
-        tree.setAttribute(line, "timestamp", "00:00");
         addLabel(tree, line, "TEMP1", 1, "21.50");
         addLabel(tree, line, "T\xb0" "C", 2, "");
     }
@@ -57,15 +56,8 @@ QStringList items(const QListWidget* list)
 std::vector<std::string> cellsOf(DataTree& tree, const std::string& column)
 {
     std::vector<std::string> out;
-    for (DataNode* line = tree.findNode(tree.root(), "dataline"); line;) {
-        for (DataNode* label = line->firstChild(); label; label = label->nextSibling()) {
-            if (DataTree::findAttribute(label, "value")->value() == column)
-                out.emplace_back(label->text());
-        }
-        // the other hour's line
-        DataNode* hour = line->parent()->nextSibling();
-        line = hour ? tree.findNode(hour, "dataline") : nullptr;
-    }
+    for (DataNode* hour = tree.findNode(tree.root(), "dataHour"); hour; hour = hour->nextSibling())
+        out.emplace_back(tree.findNodeByAttribute(hour, "label", "value", column)->text());
     return out;
 }
 
@@ -75,40 +67,32 @@ class FillValuesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void withoutLabelsNothingCanBeFilled();
-    void fillsTheChosenColumnAndKeepsResultsSorted();
+    void fillsTheChosenColumnOfTheLastReadsLabels();
     void opensFromTheMainWindowOverWhatWasRead();
 };
 
-void FillValuesTest::withoutLabelsNothingCanBeFilled()
+void FillValuesTest::fillsTheChosenColumnOfTheLastReadsLabels()
 {
     CCorvaneDlg w;
-    // A label template alone is not what the list follows: the last read's is.
-    buildTree(w.tree());
-    FillValuesDlg dialog(w, &w);
-    QCOMPARE(dialog.windowTitle(), QString("Dialog"));
-    QCOMPARE(dialog.columnList()->count(), 1);
-    QCOMPARE(dialog.columnList()->currentText(), QString("NO LABELS ENTERED"));
-    QVERIFY(!dialog.fillButton()->isEnabled());
-    QVERIFY(!dialog.valueEdit()->isEnabled());
-    QCOMPARE(dialog.fillButton()->text(), QString("Fill Values"));
-    QCOMPARE(dialog.closeButton()->text(), QString("Close"));
-    dialog.OnFillValues();
-    QCOMPARE(dialog.resultList()->count(), 0);
-    QCOMPARE(cellsOf(w.tree(), "TEMP1"), (std::vector<std::string>{"21.50", "21.50"}));
-}
-
-void FillValuesTest::fillsTheChosenColumnAndKeepsResultsSorted()
-{
-    CCorvaneDlg w;
-    w.reading().templateNode = buildTree(w.tree());
+    DataNode* templ = buildTree(w.tree());
+    {
+        // A label template alone is not what the list follows: the last read's is.
+        FillValuesDlg dialog(w, &w);
+        QCOMPARE(dialog.columnList()->count(), 1);
+        QCOMPARE(dialog.columnList()->currentText(), QString("NO LABELS ENTERED"));
+        QVERIFY(!dialog.fillButton()->isEnabled() && !dialog.valueEdit()->isEnabled());
+        dialog.OnFillValues();
+        QCOMPARE(dialog.resultList()->count(), 0);
+    }
+    w.reading().templateNode = templ;
     const std::size_t logBefore = w.log().size();
     FillValuesDlg dialog(w, &w);
+    QCOMPARE(dialog.fillButton()->text(), QString("Fill Values"));
+    QCOMPARE(dialog.closeButton()->text(), QString("Close"));
     QCOMPARE(dialog.columnList()->count(), 3);
     QCOMPARE(dialog.columnList()->itemText(1), QString::fromUtf8("T\u00b0C"));
     QCOMPARE(dialog.columnList()->currentIndex(), 0);
-    QVERIFY(dialog.fillButton()->isEnabled());
-    QVERIFY(dialog.valueEdit()->isEnabled());
+    QVERIFY(dialog.fillButton()->isEnabled() && dialog.valueEdit()->isEnabled());
 
     dialog.columnList()->setCurrentIndex(2); // VALVE: in no data line
     dialog.valueEdit()->setText("50");
@@ -144,16 +128,15 @@ void FillValuesTest::opensFromTheMainWindowOverWhatWasRead()
 
     QStringList columns, results;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<FillValuesDlg*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        for (int i = 0; i < dialog->columnList()->count(); ++i)
-            columns << dialog->columnList()->itemText(i);
-        dialog->columnList()->setCurrentIndex(1);
-        dialog->valueEdit()->setText("7");
-        dialog->fillButton()->click();
-        results = items(dialog->resultList());
-        dialog->closeButton()->click();
+        if (auto* dialog = qobject_cast<FillValuesDlg*>(QApplication::activeModalWidget())) {
+            for (int i = 0; i < dialog->columnList()->count(); ++i)
+                columns << dialog->columnList()->itemText(i);
+            dialog->columnList()->setCurrentIndex(1);
+            dialog->valueEdit()->setText("7");
+            dialog->fillButton()->click();
+            results = items(dialog->resultList());
+            dialog->closeButton()->click();
+        }
     });
     w.controlAs<QPushButton>(ControlId::FillValue)->click();
     QCOMPARE(columns, QStringList({"TEMP1", "FLOW"}));

@@ -2,14 +2,11 @@
 // and what the window does when the user acts while a read runs.
 #include "window_test_support.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDropEvent>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,16 +21,6 @@ using namespace tsl;
 using namespace tsl::testing;
 
 namespace {
-
-std::vector<std::string> lines(std::initializer_list<std::string> texts)
-{
-    return {texts.begin(), texts.end()};
-}
-
-int count(const std::vector<std::string>& lines, const std::string& text)
-{
-    return static_cast<int>(std::count(lines.begin(), lines.end(), text));
-}
 
 QPushButton* readButton(CCorvaneDlg& w)
 {
@@ -70,13 +57,10 @@ class ReadingWindowTest : public QObject {
 
 private slots:
     void init();
-    void stopConfirmedDuringTheSecondOfThreeFiles();
-    void answeringNoLetsTheReadGoOn();
+    void stopQuestionDuringTheSecondOfThreeFiles();
     void cancelledChoiceLogsAndStaysIdle();
-    void dropOfTwoFiles();
+    void dropsAreReadAfterTheDropAndAfterACurrentRead();
     void closeDuringAReadStopsItThenCloses();
-    void closeBoxDuringAReadWaitsForIt();
-    void dropDuringAReadIsReadAfterIt();
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
     void importShowsItsFindingsBeforeReading();
@@ -98,63 +82,43 @@ void ReadingWindowTest::init()
     writeLoggerFile(c_, 30);
 }
 
-void ReadingWindowTest::stopConfirmedDuringTheSecondOfThreeFiles()
+void ReadingWindowTest::stopQuestionDuringTheSecondOfThreeFiles()
 {
-    CCorvaneDlg w;
-    w.messagePump().setInterval(std::chrono::milliseconds(0));
-    DialogScript dialogs;
-    dialogs.choices = {{a_, b_, c_}};
-    dialogs.install(w);
-    QuestionScript questions;
-    questions.answers = {MessageAnswer::Yes};
-    bool lockedWhileAsked = false;
-    bool progressShown = false;
-    questions.whileAsking = [&] {
-        lockedWhileAsked = lockedForReading(w);
-        progressShown = w.readProgressBar()->isVisible() || !w.readProgressBar()->isHidden();
-    };
-    questions.install(w);
-    onLogLine(w, "Reading file " + b_, [&] { readButton(w)->click(); });
+    // Yes stops the second file and the batch goes on with the third; No lets it be.
+    for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        CCorvaneDlg w;
+        w.messagePump().setInterval(std::chrono::milliseconds(0));
+        DialogScript dialogs;
+        dialogs.choices = {{a_, b_, c_}};
+        dialogs.install(w);
+        QuestionScript questions;
+        questions.answers = {answer};
+        bool lockedWhileAsked = false, progressShown = false;
+        questions.whileAsking = [&] {
+            lockedWhileAsked = lockedForReading(w);
+            progressShown = !w.readProgressBar()->isHidden();
+        };
+        questions.install(w);
+        onLogLine(w, "Reading file " + b_, [&] { readButton(w)->click(); });
+        readButton(w)->click();
 
-    readButton(w)->click();
-
-    QCOMPARE(questions.asked, lines({"Are you sure you want to stop data input?"}));
-    QVERIFY(lockedWhileAsked);
-    QVERIFY(progressShown);
-    auto log = linesAfterWelcome(w);
-    auto second = std::find(log.begin(), log.end(), "Reading file " + b_);
-    QVERIFY(second != log.end());
-    auto third = std::find(second, log.end(), "Reading file " + c_);
-    QVERIFY(third != log.end());
-    QVERIFY(std::find(second, third, "Data entry stopped by manual command.") != third);
-    QVERIFY(std::find(third, log.end(), "Finished reading file.") != log.end());
-    QCOMPARE(count(log, "Finished reading file."), 2);
-    QCOMPARE(w.reading().stopRequested, 0);
-    QCOMPARE(w.reading().readInProgress, 0);
-    // Back to idle: the eight controls work again, the button reads again.
-    QVERIFY(w.control(ControlId::ClearCsvData)->isEnabled());
-    QCOMPARE(readButton(w)->text(), QString("&Read CSV Data"));
-    QVERIFY(w.readProgressBar()->isHidden());
-    // The data file field shows the folder of the several files chosen.
-    QCOMPARE(w.controlAs<QLineEdit>(ControlId::DataFileName)->text(), dir_.path());
-}
-
-void ReadingWindowTest::answeringNoLetsTheReadGoOn()
-{
-    CCorvaneDlg w;
-    w.messagePump().setInterval(std::chrono::milliseconds(0));
-    DialogScript dialogs;
-    dialogs.choices = {{b_}};
-    dialogs.install(w);
-    QuestionScript questions;
-    questions.answers = {MessageAnswer::No};
-    questions.install(w);
-    onLogLine(w, "Reading file " + b_, [&] { readButton(w)->click(); });
-    readButton(w)->click();
-    QCOMPARE(questions.asked.size(), std::size_t(1));
-    auto log = linesAfterWelcome(w);
-    QCOMPARE(count(log, "Finished reading file."), 1);
-    QCOMPARE(count(log, "Data entry stopped by manual command."), 0);
+        QCOMPARE(questions.asked, std::vector<std::string>{"Are you sure you want to stop data input?"});
+        QVERIFY(lockedWhileAsked && progressShown);
+        const auto log = linesAfterWelcome(w);
+        const auto second = std::find(log.begin(), log.end(), "Reading file " + b_);
+        const auto third = std::find(second, log.end(), "Reading file " + c_);
+        QVERIFY(third != log.end());
+        const bool stopped = std::find(second, third, "Data entry stopped by manual command.") != third;
+        QCOMPARE(stopped, answer == MessageAnswer::Yes);
+        QCOMPARE(countOf(log, "Finished reading file."), stopped ? 2 : 3);
+        QCOMPARE(log.back(), std::string("Finished reading file."));
+        QCOMPARE(w.reading().stopRequested, 0);
+        QCOMPARE(w.reading().readInProgress, 0);
+        QVERIFY(!lockedForReading(w) && w.control(ControlId::ClearCsvData)->isEnabled());
+        QVERIFY(w.readProgressBar()->isHidden());
+        // The data file field shows the folder of the several files chosen.
+        QCOMPARE(w.controlAs<QLineEdit>(ControlId::DataFileName)->text(), dir_.path());
+    }
 }
 
 void ReadingWindowTest::cancelledChoiceLogsAndStaysIdle()
@@ -163,99 +127,71 @@ void ReadingWindowTest::cancelledChoiceLogsAndStaysIdle()
     DialogScript dialogs; // no choice queued: the dialog is cancelled
     dialogs.install(w);
     readButton(w)->click();
-    QCOMPARE(linesAfterWelcome(w), lines({"ERROR- CSV file name not entered"}));
-    auto* log = w.controlAs<QListWidget>(ControlId::Log);
-    QCOMPARE(log->currentRow(), log->count() - 1);
+    QCOMPARE(linesAfterWelcome(w), std::vector<std::string>{"ERROR- CSV file name not entered"});
+    QCOMPARE(w.log().selected(), w.log().size() - 1);
     QCOMPARE(w.reading().readInProgress, 0);
-    QVERIFY(w.control(ControlId::ClearCsvData)->isEnabled());
-    QVERIFY(w.readProgressBar()->isHidden());
+    QVERIFY(!lockedForReading(w) && w.readProgressBar()->isHidden());
 }
 
-void ReadingWindowTest::dropOfTwoFiles()
+void ReadingWindowTest::dropsAreReadAfterTheDropAndAfterACurrentRead()
 {
     CCorvaneDlg w;
     w.show();
+    w.messagePump().setInterval(std::chrono::milliseconds(0));
     dropOnto(w, {a_, c_});
-    // The files are read once the drop itself has been answered.
-    QVERIFY(linesAfterWelcome(w).empty());
-    QTRY_COMPARE(count(linesAfterWelcome(w), "Finished reading files"), 1);
-    auto log = linesAfterWelcome(w);
-    QCOMPARE(count(log, "Finished reading file."), 2);
-    QCOMPARE(log.back(), std::string("Finished reading files"));
-    QCOMPARE(w.fileRequest().initialFolder, c_);
-    QCOMPARE(readButton(w)->text(), QString("&Read CSV Data"));
-    QVERIFY(w.control(ControlId::SaveToXml)->isEnabled());
+    QVERIFY(linesAfterWelcome(w).empty()); // read once the drop itself has been answered
+    QTRY_COMPARE(countOf(linesAfterWelcome(w), "Finished reading files"), 1);
+    QCOMPARE(countOf(linesAfterWelcome(w), "Finished reading file."), 2);
+    QCOMPARE(linesAfterWelcome(w).back(), std::string("Finished reading files"));
+    QVERIFY(!lockedForReading(w));
     QVERIFY(w.tree().findNode(w.tree().root(), "data"));
-
     // The next open dialog starts in the folder of the last dropped file.
+    QCOMPARE(w.fileRequest().initialFolder, c_);
     QCOMPARE(dialogFolder(w.fileRequest()), dir_.path());
+
+    DialogScript dialogs;
+    dialogs.choices = {{b_}};
+    dialogs.install(w);
+    onLogLine(w, "Reading file " + b_, [&] { dropOnto(w, {a_}); });
+    readButton(w)->click();
+    auto log = linesAfterWelcome(w);
+    QCOMPARE(countOf(log, "The dropped file will be read when the current read ends."), 1);
+    QCOMPARE(countOf(log, "Finished reading file."), 3); // b, with a still to come
+    QTRY_COMPARE(countOf(linesAfterWelcome(w), "Finished reading file."), 4);
+    QCOMPARE(w.fileRequest().initialFolder, a_);
+    QVERIFY(!lockedForReading(w));
 }
 
 void ReadingWindowTest::closeDuringAReadStopsItThenCloses()
 {
-    CCorvaneDlg w;
-    w.show();
-    w.messagePump().setInterval(std::chrono::milliseconds(0));
-    DialogScript dialogs;
-    dialogs.choices = {{b_, c_}};
-    dialogs.install(w);
-    bool closedDuringRead = true;
-    onLogLine(w, "Reading file " + b_, [&] {
-        w.controlAs<QPushButton>(ControlId::Close)->click();
-        closedDuringRead = w.isHidden();
-    });
-    readButton(w)->click();
+    // The window waits for the read to stop. Then the Close button empties the
+    // tree, the close box keeps it.
+    for (bool closeButton : {true, false}) {
+        CCorvaneDlg w;
+        w.show();
+        w.messagePump().setInterval(std::chrono::milliseconds(0));
+        DialogScript dialogs;
+        dialogs.choices = {{b_, c_}};
+        dialogs.install(w);
+        bool hiddenAtOnce = true;
+        onLogLine(w, "Reading file " + b_, [&] {
+            if (closeButton)
+                w.controlAs<QPushButton>(ControlId::Close)->click();
+            else
+                w.close();
+            hiddenAtOnce = w.isHidden();
+        });
+        readButton(w)->click();
 
-    QVERIFY(!closedDuringRead); // the window waited for the read
-    QVERIFY(w.isHidden());
-    QCOMPARE(w.result(), int(QDialog::Accepted));
-    QVERIFY(w.tree().root()->firstChild() == nullptr);
-    QVERIFY(w.reading().templateNode == nullptr);
-    auto log = linesAfterWelcome(w);
-    // Neither file was read to its end.
-    QCOMPARE(count(log, "Finished reading file."), 0);
-    QVERIFY(count(log, "Data entry stopped by manual command.") >= 1);
-}
-
-void ReadingWindowTest::closeBoxDuringAReadWaitsForIt()
-{
-    CCorvaneDlg w;
-    w.show();
-    w.messagePump().setInterval(std::chrono::milliseconds(0));
-    DialogScript dialogs;
-    dialogs.choices = {{b_}};
-    dialogs.install(w);
-    bool hiddenAtOnce = true;
-    onLogLine(w, "Reading file " + b_, [&] {
-        w.close();
-        hiddenAtOnce = w.isHidden();
-    });
-    readButton(w)->click();
-    QVERIFY(!hiddenAtOnce);
-    QVERIFY(w.isHidden());
-    QCOMPARE(w.result(), int(QDialog::Rejected));
-    // The close box leaves the tree as it is.
-    QVERIFY(w.tree().findNode(w.tree().root(), "data"));
-    QCOMPARE(count(linesAfterWelcome(w), "Data entry stopped by manual command."), 1);
-}
-
-void ReadingWindowTest::dropDuringAReadIsReadAfterIt()
-{
-    CCorvaneDlg w;
-    w.show();
-    w.messagePump().setInterval(std::chrono::milliseconds(0));
-    DialogScript dialogs;
-    dialogs.choices = {{b_}};
-    dialogs.install(w);
-    onLogLine(w, "Reading file " + b_, [&] { dropOnto(w, {c_}); });
-    readButton(w)->click();
-
-    auto log = linesAfterWelcome(w);
-    QCOMPARE(count(log, "The dropped file will be read when the current read ends."), 1);
-    QCOMPARE(count(log, "Finished reading file."), 1); // only b so far
-    QTRY_COMPARE(count(linesAfterWelcome(w), "Finished reading file."), 2);
-    QCOMPARE(w.fileRequest().initialFolder, c_);
-    QCOMPARE(readButton(w)->text(), QString("&Read CSV Data"));
+        QVERIFY(!hiddenAtOnce);
+        QVERIFY(w.isHidden());
+        QCOMPARE(w.result(), int(closeButton ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(w.tree().root()->firstChild() == nullptr, closeButton);
+        QCOMPARE(w.reading().templateNode == nullptr, closeButton);
+        const auto log = linesAfterWelcome(w);
+        QCOMPARE(countOf(log, "Finished reading file."), 0); // neither file read to its end
+        QVERIFY(countOf(log, "Data entry stopped by manual command.") >= 1);
+    }
 }
 
 void ReadingWindowTest::aFailedFileDoesNotUnlockTheRestOfTheBatch()
@@ -263,16 +199,16 @@ void ReadingWindowTest::aFailedFileDoesNotUnlockTheRestOfTheBatch()
     CCorvaneDlg w;
     w.messagePump().setInterval(std::chrono::milliseconds(0));
     const std::string empty = dir_.filePath("empty.csv").toStdString();
-    { QFile file(QString::fromStdString(empty)); QVERIFY(file.open(QIODevice::WriteOnly)); }
+    QVERIFY(QFile(QString::fromStdString(empty)).open(QIODevice::WriteOnly));
     DialogScript dialogs;
     dialogs.choices = {{empty, b_}};
     dialogs.install(w);
     bool lockedDuringSecond = false;
     onLogLine(w, "Reading file " + b_, [&] { lockedDuringSecond = lockedForReading(w); });
     readButton(w)->click();
-    auto log = linesAfterWelcome(w);
-    QCOMPARE(count(log, "There was an error while reading data."), 1);
-    QCOMPARE(count(log, "Finished reading file."), 1);
+    const auto log = linesAfterWelcome(w);
+    QCOMPARE(countOf(log, "There was an error while reading data."), 1);
+    QCOMPARE(countOf(log, "Finished reading file."), 1);
     QVERIFY(lockedDuringSecond);
     QVERIFY(!lockedForReading(w));
 }
@@ -282,9 +218,6 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     CCorvaneDlg w;
     DialogScript dialogs; // every dialog cancelled, except the read's
     dialogs.install(w);
-    const int readLabel = 0, outputTemplate = 1, saveXml = 2, saveCsv = 3, saveCsvMask = 4, readCsv = 5,
-              afterRead = 6;
-
     w.controlAs<QPushButton>(ControlId::ReadLabelTemplate)->click();
     w.controlAs<QPushButton>(ControlId::SetOutputTemplate)->click();
     w.controlAs<QPushButton>(ControlId::SaveToXml)->click();
@@ -294,39 +227,39 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     dialogs.choices = {{a_, c_}};
     readButton(w)->click();
     w.controlAs<QPushButton>(ControlId::ReadLabelTemplate)->click();
-    QCOMPARE(dialogs.shown.size(), std::size_t(7));
 
-    const auto& label = dialogs.shown[readLabel];
-    QCOMPARE(dialogs.modes[readLabel], FileDialogMode::Open);
-    QCOMPARE(label.title, std::string("Find Label Template File"));
-    QVERIFY(!(label.options & FileRequest::AllowMultiSelect));
-    QVERIFY(label.options & FileRequest::FileMustExist);
-    QCOMPARE(label.filters[0].pattern, std::string("*.csv"));
-    QCOMPARE(dialogs.shown[outputTemplate].title, std::string("Find Label Template File"));
-
-    const auto& xml = dialogs.shown[saveXml];
-    QCOMPARE(dialogs.modes[saveXml], FileDialogMode::Save);
-    QCOMPARE(xml.title, std::string("Enter name of XML file to save data to:"));
-    QCOMPARE(xml.defaultExtension, std::string("XML"));
-    QCOMPARE(xml.filters[0].description, std::string("XML Files *.xml"));
-
-    QCOMPARE(dialogs.modes[saveCsv], FileDialogMode::Save);
-    QCOMPARE(dialogs.shown[saveCsv].title, std::string("Enter CSV file name:"));
-    QCOMPARE(dialogs.shown[saveCsv].defaultExtension, std::string("CSV"));
-    QCOMPARE(dialogs.shown[saveCsv].filters[0].description, std::string("CSV Files *.csv"));
-    QCOMPARE(dialogs.shown[saveCsvMask].title, std::string("Enter CSV file mask:"));
-
-    const auto& read = dialogs.shown[readCsv];
-    QCOMPARE(dialogs.modes[readCsv], FileDialogMode::Open);
-    QCOMPARE(read.title, std::string("Find CSV Datafile"));
-    QVERIFY(read.options & FileRequest::AllowMultiSelect);
-    QVERIFY(read.options & FileRequest::FileMustExist);
-    QCOMPARE(read.defaultExtension, std::string("CSV"));
+    struct Expected {
+        FileDialogMode mode;
+        const char* title;
+        const char* extension;
+        const char* filter;
+        bool several;
+    };
+    const Expected expected[] = {
+        {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
+        {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
+        {FileDialogMode::Save, "Enter name of XML file to save data to:", "XML", "XML Files *.xml", false},
+        {FileDialogMode::Save, "Enter CSV file name:", "CSV", "CSV Files *.csv", false},
+        {FileDialogMode::Save, "Enter CSV file mask:", "CSV", "CSV Files *.csv", false},
+        {FileDialogMode::Open, "Find CSV Datafile", "CSV", "CSV Files *.csv", true},
+        {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
+    };
+    QCOMPARE(dialogs.shown.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const FileRequest& shown = dialogs.shown[i];
+        QCOMPARE(dialogs.modes[i], expected[i].mode);
+        QCOMPARE(shown.title, std::string(expected[i].title));
+        QCOMPARE(shown.defaultExtension, std::string(expected[i].extension));
+        QCOMPARE(shown.filters.front().description, std::string(expected[i].filter));
+        QCOMPARE(bool(shown.options & FileRequest::AllowMultiSelect), expected[i].several);
+        if (expected[i].mode == FileDialogMode::Open)
+            QVERIFY(shown.options & FileRequest::FileMustExist);
+    }
+    const FileRequest& read = dialogs.shown[5];
     QVERIFY(read.result.empty());
     QCOMPARE(read.initialFolder, FileRequest::startValues().initialFolder);
-
     // After the read the next dialog opens where the files were chosen.
-    QCOMPARE(dialogs.shown[afterRead].initialFolder, dir_.path().toStdString());
+    QCOMPARE(dialogs.shown[6].initialFolder, dir_.path().toStdString());
 
     // Each request as Qt's dialog shows it.
     QFileDialog open;
@@ -337,15 +270,13 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     QCOMPARE(open.nameFilters(), QStringList({"CSV Files (*.csv)", "All Files (*)"}));
     QCOMPARE(open.selectedNameFilter(), QString("CSV Files (*.csv)"));
     QCOMPARE(open.defaultSuffix(), QString("csv"));
-
     QFileDialog single;
-    configureFileDialog(single, FileDialogMode::Open, label);
+    configureFileDialog(single, FileDialogMode::Open, dialogs.shown[0]);
     QCOMPARE(single.fileMode(), QFileDialog::ExistingFile);
-
     QFileDialog save;
-    FileRequest xmlAfterRead = xml;
-    xmlAfterRead.initialFolder = dir_.path().toStdString();
-    configureFileDialog(save, FileDialogMode::Save, xmlAfterRead);
+    FileRequest xml = dialogs.shown[2];
+    xml.initialFolder = dir_.path().toStdString();
+    configureFileDialog(save, FileDialogMode::Save, xml);
     QCOMPARE(save.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(save.nameFilters(), QStringList({"XML Files (*.xml)", "All Files (*)"}));
     QCOMPARE(save.defaultSuffix(), QString("xml"));
@@ -356,8 +287,8 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
 void ReadingWindowTest::importShowsItsFindingsBeforeReading()
 {
     // Exports whose dates tell the month from the day (14 > 12), on a 12-hour clock.
-    std::string export1 = dir_.filePath("export1.csv").toStdString();
-    std::string export2 = dir_.filePath("export2.csv").toStdString();
+    const std::string export1 = dir_.filePath("export1.csv").toStdString();
+    const std::string export2 = dir_.filePath("export2.csv").toStdString();
     for (const std::string& path : {export1, export2}) {
         std::string text = "Date,Time,Zone Temp\n";
         for (int minute = 0; minute < 20; ++minute)
@@ -379,15 +310,14 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
         return accept;
     });
 
-    auto* import = qobject_cast<QPushButton*>(w.control(ControlId::ImportExports));
-    QVERIFY(import);
+    auto* import = w.controlAs<QPushButton>(ControlId::ImportExports);
     import->click();
     QCOMPARE(linesAfterWelcome(w).back(), std::string("Import cancelled: nothing was read."));
     QVERIFY(!w.tree().findNode(w.tree().root(), "data"));
 
     accept = true;
     import->click();
-    QCOMPARE(count(linesAfterWelcome(w), "Finished reading file."), 1);
+    QCOMPARE(countOf(linesAfterWelcome(w), "Finished reading file."), 1);
     // 1:05 PM lands in the afternoon, and the user's layout is kept
     QVERIFY(w.tree().findNodeByAttribute(w.tree().root(), "dataHour", "hour", "13"));
     QCOMPARE(w.settings().dateFormat, 1);
@@ -395,7 +325,7 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
 
     // files dropped on the button are imported, not read as they are
     dropOnto(w, {export2}, import->geometry().center());
-    QTRY_COMPARE(count(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
+    QTRY_COMPARE(countOf(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
     QCOMPARE(reviewed, (std::vector<std::size_t>{1, 1, 1}));
 }
 
@@ -415,7 +345,7 @@ void ReadingWindowTest::survivesEveryFileOfTheFuzzCorpus()
     dialogs.install(w);
     readButton(w)->click();
     dropOnto(w, files);
-    QTRY_COMPARE(count(linesAfterWelcome(w), "Finished reading files"), 1);
+    QTRY_COMPARE(countOf(linesAfterWelcome(w), "Finished reading files"), 1);
     QVERIFY(!lockedForReading(w));
     QCOMPARE(w.reading().readInProgress, 0);
 }

@@ -1,9 +1,12 @@
 #include "window_test_support.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -17,6 +20,24 @@ std::vector<std::string> linesAfterWelcome(CCorvaneDlg& window)
     if (lines.size() <= 11)
         return {};
     return {lines.begin() + 11, lines.end()};
+}
+
+int countOf(const std::vector<std::string>& lines, const std::string& text)
+{
+    return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+}
+
+bool showActive(CCorvaneDlg& window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
+}
+
+bool giveFocus(QWidget* widget)
+{
+    widget->setFocus();
+    return QTest::qWaitFor([widget] { return widget->hasFocus(); });
 }
 
 void writeLoggerFile(const std::string& path, int minutes)

@@ -13,6 +13,15 @@ namespace tsl::testing {
 // The log lines after the eleven lines of the welcome block.
 std::vector<std::string> linesAfterWelcome(CCorvaneDlg& window);
 
+// How often `text` is a whole line of `lines`.
+int countOf(const std::vector<std::string>& lines, const std::string& text);
+
+// Shows the window and waits until it is active.
+bool showActive(CCorvaneDlg& window);
+
+// Gives the widget the keyboard focus and waits until it has it.
+bool giveFocus(QWidget* widget);
+
 // A logger file of one reading a minute: "Date,Time,TEMP1,FLOW", days from
 // 01/02/2015 00:00 on.
 void writeLoggerFile(const std::string& path, int minutes);
