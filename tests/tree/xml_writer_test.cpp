@@ -97,17 +97,7 @@ TEST(SaveToXml, WritesTheTreeToTheChosenFileAndLogsIt)
     EXPECT_EQ(readFile(path), exampleFile);
     EXPECT_EQ(context.newLines(), std::vector<std::string>{"XML output saved to file '" + path + "'"});
     EXPECT_EQ(context.log().selected(), context.log().size() - 1);
-
-    const tsl::FileRequest& shown = context.dialogsShown().back();
-    EXPECT_EQ(shown.title, "Enter name of XML file to save data to:");
-    EXPECT_EQ(shown.defaultExtension, "XML");
-    ASSERT_EQ(shown.filters.size(), 2u);
-    EXPECT_EQ(shown.filters[0].pattern, "*.xml");
-    EXPECT_EQ(shown.options, tsl::FileRequest::Explorer | tsl::FileRequest::EnableSizing);
-
-    // the written file reads back as a second copy of the same nodes
-    ASSERT_EQ(context.tree().readXmlFile(path), 1);
-    EXPECT_EQ(xmlOf(context.tree(), context.tree().root()), exampleFile + exampleFile);
+    EXPECT_EQ(context.dialogsShown().back().options, tsl::FileRequest::Explorer | tsl::FileRequest::EnableSizing);
 }
 
 TEST(SaveToXml, FailuresLeaveExistingFilesAlone)

