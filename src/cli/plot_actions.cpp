@@ -2,8 +2,11 @@
 #include "cli/action.h"
 #include "cli/cli_session.h"
 #include "ops/plot_command.h"
+#include "app/save_outcome.h"
+
+#include <filesystem>
 #ifdef TSL_HAVE_CHART
-#include "app/chart/chart_file.h"
+#include <dlfcn.h>
 #endif
 
 namespace tsl::cli {
@@ -18,6 +21,33 @@ std::vector<std::string>& plotColumns()
     return columns;
 }
 
+#ifdef TSL_HAVE_CHART
+using PlotToFile = int (*)(CommandContext&, const std::string&, const std::vector<std::string>&);
+
+// The chart module beside the tsl program, loaded once, on the first chart:
+// drawing needs Qt, which tsl's other runs need not load. It stays loaded.
+PlotToFile chartModule(std::string& error)
+{
+    static std::string loadError;
+    static const PlotToFile plotToFile = []() -> PlotToFile {
+        std::error_code ignored;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+        const std::string module = (self.parent_path() / "tsl_plot.so").string();
+        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            loadError = dlerror();
+            return nullptr;
+        }
+        auto entry = reinterpret_cast<PlotToFile>(dlsym(handle, "tslPlotToFile"));
+        if (!entry)
+            loadError = "the chart module " + module + " has no entry point";
+        return entry;
+    }();
+    error = loadError;
+    return plotToFile;
+}
+#endif
+
 void plot(CliSession& session, const ParsedAction& action)
 {
     const std::string& file = action.values.front();
@@ -26,7 +56,14 @@ void plot(CliSession& session, const ParsedAction& action)
         return;
     }
 #ifdef TSL_HAVE_CHART
-    const SaveOutcome outcome = OnPlotToFile(session.context(), file, plotColumns());
+    std::string error;
+    PlotToFile plotToFile = chartModule(error);
+    if (!plotToFile) {
+        logChartNotSaved(session.context().log(), file, "charts could not be loaded: " + error);
+        session.noteSaveFailed();
+        return;
+    }
+    const auto outcome = static_cast<SaveOutcome>(plotToFile(session.context(), file, plotColumns()));
     if (outcome == SaveOutcome::OpenFailed || outcome == SaveOutcome::WriteFailed)
         session.noteSaveFailed();
 #else
