@@ -46,6 +46,9 @@ enum class ControlId : int {
     PreviewData = 1040,
     ImportExports = 1041,
     PlotData = 1042,
+    Decimals = 1043,
+    SortRows = 1044,
+    SaveToExcel = 1045,
 };
 
 enum class MessageButtons { Ok, OkCancel, YesNo };

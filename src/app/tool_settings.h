@@ -39,6 +39,13 @@ struct ToolSettings {
     bool lineLabelled = false;
     int conversion = 0;
     std::string conversionColumn = "TEMP";
+    // Decimals of the readings the reader stores (0 to 6). At 2 readings are
+    // single precision and written "%5.2f"; otherwise they are kept in double
+    // precision and written with this many decimals.
+    int decimals = 2;
+    // Place years and datalines at their place in time rather than in the
+    // order they were first met.
+    bool sortRows = false;
 };
 
 // Item texts of the drop-down lists, in list order.
