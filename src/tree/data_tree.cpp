@@ -499,6 +499,15 @@ DataNode* DataTree::addChild(DataNode* parent, std::string_view name)
     return child;
 }
 
+DataNode* DataTree::addChildAfter(DataNode* parent, DataNode* previous, std::string_view name)
+{
+    if (!parent)
+        return nullptr;
+    DataNode* child = newNode(parent, names_->intern(name));
+    linkAfter(parent, previous, child);
+    return child;
+}
+
 DataNode* DataTree::insertChildSorted(DataNode* parent, std::string_view name,
                                       std::string_view keyName, std::string_view keyValue)
 {
@@ -533,16 +542,32 @@ DataNode* DataTree::copySubtree(DataNode* newParent, const DataNode* source)
     return copyInto(newParent, source);
 }
 
+DataNode* DataTree::copySubtreeAfter(DataNode* newParent, DataNode* previous, const DataNode* source)
+{
+    if (!newParent || !source)
+        return nullptr;
+    FullNode* copy = newNode(newParent, TreeSearch::nameEntry(source));
+    linkAfter(newParent, previous, copy);
+    copyBelow(copy, source);
+    return copy;
+}
+
 DataNode* DataTree::copyInto(DataNode* newParent, const DataNode* source)
 {
     FullNode* copy = newNode(newParent, TreeSearch::nameEntry(source));
     linkLast(newParent, copy);
+    copyBelow(copy, source);
+    return copy;
+}
+
+// The children and attributes of a copy just linked in.
+void DataTree::copyBelow(FullNode* copy, const DataNode* source)
+{
     if (!copyAsPackedRow(copy, source)) {
         for (const DataNode* child = source->firstChild(); child; child = child->nextSibling())
             copyInto(copy, child);
     }
     copy->attributes_ = copiedAttributes(source->attributes());
-    return copy;
 }
 
 // A node whose children are all leaves (a template and its labels) is copied

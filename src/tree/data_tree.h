@@ -105,6 +105,10 @@ public:
     DataNode* insertChildSorted(DataNode* parent, std::string_view name,
                                 std::string_view keyName, std::string_view keyValue);
     DataNode* copySubtree(DataNode* newParent, const DataNode* source);
+    // As addChild and copySubtree, but linked directly after previous, a
+    // child of parent (as the first child when previous is null).
+    DataNode* addChildAfter(DataNode* parent, DataNode* previous, std::string_view name);
+    DataNode* copySubtreeAfter(DataNode* newParent, DataNode* previous, const DataNode* source);
 
     const DataAttribute* setAttribute(DataNode* node, std::string_view name, std::string_view value);
     const DataAttribute* setAttributeInt(DataNode* node, std::string_view name, std::int32_t value);
@@ -141,6 +145,7 @@ private:
     void linkAfter(DataNode* parent, DataNode* previous, DataNode* child);
     void noteSubtreeNames(DataNode* ancestor, std::uint32_t bits);
     DataNode* copyInto(DataNode* newParent, const DataNode* source);
+    void copyBelow(FullNode* copy, const DataNode* source);
     bool copyAsPackedRow(FullNode* copy, const DataNode* source);
     const DataAttribute* copiedAttributes(const DataAttribute* source);
     void freeSubtree(DataNode* node);

@@ -110,6 +110,26 @@ TEST(DataTree, CopyDropsTextsAndEmptyAttributesAndFollowsTheNewParentsDepth)
     EXPECT_EQ(templ->firstChild()->text(), "21.50"); // the source keeps its texts
 }
 
+// Made or copied after a given sibling, or first; appending goes on at the end.
+TEST(DataTree, ChildrenAddedOrCopiedAfterASiblingGoThere)
+{
+    DataTree tree;
+    DataNode* templ = tree.addChild(tree.root(), "template");
+    tree.setAttribute(tree.addChild(templ, "label"), "value", "T1");
+    DataNode* hour = tree.addChild(tree.root(), "hour");
+    DataNode* b = tree.addChild(hour, "b");
+    tree.addChildAfter(hour, nullptr, "a");
+    tree.addChildAfter(hour, b, "c");
+    DataNode* copy = tree.copySubtreeAfter(hour, b, templ);
+    tree.addChild(hour, "d");
+    EXPECT_EQ(shape(hour), "hour(a,b,template(label[value=T1]),c,d)");
+    EXPECT_EQ(copy->depth(), 1);
+    EXPECT_EQ(copy->firstChild()->parent(), copy);
+    EXPECT_EQ(tree.findNodeByAttribute(hour, "label", "value", "T1"), copy->firstChild());
+    EXPECT_EQ(tree.addChildAfter(nullptr, nullptr, "a"), nullptr);
+    EXPECT_EQ(tree.copySubtreeAfter(hour, nullptr, nullptr), nullptr);
+}
+
 TEST(DataTree, DeletionRemovesWholeSubtreesAndLeavesDetachedNodesEmpty)
 {
     DataTree tree;
