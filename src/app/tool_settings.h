@@ -39,9 +39,9 @@ struct ToolSettings {
     bool lineLabelled = false;
     int conversion = 0;
     std::string conversionColumn = "TEMP";
-    // Decimals of the readings the reader stores (0 to 6). At 2 readings are
-    // single precision and written "%5.2f"; otherwise they are kept in double
-    // precision and written with this many decimals.
+    // Decimals of the readings the reader stores (0 to maxDecimals). At 2
+    // readings are single precision and written "%5.2f"; otherwise they are
+    // kept in double precision and written with this many decimals.
     int decimals = 2;
     // Place years and datalines at their place in time rather than in the
     // order they were first met.
@@ -61,6 +61,8 @@ inline constexpr std::array<std::string_view, 8> splitItems{
     "Do not split", "1 day", "2 days", "3 days", "4 days", "5 days", "6 days", "7 days"};
 inline constexpr std::array<std::string_view, 7> conversionItems{
     "F -> K", "CFM -> Kg/s", "F -> C", "CFM -> L/s", "K -> C", "Kg/s -> L/s", "Percent -> Fraction"};
+
+inline constexpr int maxDecimals = 6;
 
 // The layout whose date and time form one field joined by 'T'.
 inline constexpr DateFormatId isoDateFormat = 10;

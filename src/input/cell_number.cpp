@@ -1,6 +1,10 @@
 #include "input/cell_number.h"
 
+#include "app/tool_settings.h"
+
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -41,7 +45,7 @@ double convert(const char* begin, const char* end)
 
 } // namespace
 
-float parseReading(const char* text, const char* end)
+double parseReading(const char* text, const char* end)
 {
     const char* p = text;
     while (p < end && isCSpace(*p))
@@ -66,7 +70,7 @@ float parseReading(const char* text, const char* end)
         }
     }
     if (!digits)
-        return 0.0f;
+        return 0.0;
     if (q < end && (*q == 'e' || *q == 'E')) {
         const char* r = q + 1;
         if (r < end && (*r == '+' || *r == '-'))
@@ -77,8 +81,8 @@ float parseReading(const char* text, const char* end)
         if (r > exponentDigits)
             q = r;
     }
-    double value = convert(number, q);
-    return static_cast<float>(negative ? -value : value);
+    const double value = convert(number, q);
+    return negative ? -value : value;
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])
@@ -136,6 +140,20 @@ std::size_t formatCell(float value, char (&out)[cellTextCapacity])
         out[length++] = digits[--n];
     out[length] = '\0';
     return length;
+}
+
+std::size_t formatCell(double value, int decimals, char (&out)[preciseCellTextCapacity])
+{
+    constexpr std::size_t width = 5;
+    char digits[preciseCellTextCapacity];
+    const auto written = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::fixed,
+                                       std::clamp(decimals, 0, maxDecimals));
+    const std::size_t n = written.ec == std::errc{} ? static_cast<std::size_t>(written.ptr - digits) : 0;
+    const std::size_t pad = n < width ? width - n : 0;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, digits, n);
+    out[pad + n] = '\0';
+    return pad + n;
 }
 
 } // namespace tsl

@@ -7,13 +7,19 @@ namespace tsl {
 // The reading at text: leading white space is skipped, then the longest
 // prefix of the form [sign] digits [. digits] [e [sign] digits] is taken
 // (".5" and "5." included); 0 when there is none. Never reads "inf", "nan"
-// or hexadecimal. The value goes through double, as the C library's
-// conversion gives it, and is then held in single precision.
-float parseReading(const char* text, const char* end);
+// or hexadecimal. The value is the C library's conversion of that prefix;
+// readings stored with two decimals are then held in single precision.
+double parseReading(const char* text, const char* end);
 
 // Writes value as printf's "%5.2f" writes it, NUL-terminated, and returns
 // the number of characters (at most 63 plus the NUL need fit in 64 bytes).
 constexpr std::size_t cellTextCapacity = 64;
 std::size_t formatCell(float value, char (&out)[cellTextCapacity]);
+
+// Writes value as printf's "%5.Nf" writes it in the C locale, N being
+// decimals (0 to maxDecimals), NUL-terminated, and returns the number of
+// characters. The largest double takes 309 digits before the point.
+constexpr std::size_t preciseCellTextCapacity = 320;
+std::size_t formatCell(double value, int decimals, char (&out)[preciseCellTextCapacity]);
 
 } // namespace tsl

@@ -69,6 +69,7 @@ private:
     void prepareColumns();
     LineOutcome processLine();
     const char* parseWithFormatSearch(DateTimeFields& fields, bool& failed);
+    template <class Real>
     void readReadings(const char* q, const char* end);
     void logSkippedLine(std::size_t length);
     void logSummary();
@@ -331,7 +332,10 @@ LineOutcome DataFileReader::processLine()
     case LineStep::Store:
         break;
     }
-    readReadings(readings, line + length_);
+    if (alignment_.precise())
+        readReadings<double>(readings, line + length_);
+    else
+        readReadings<float>(readings, line + length_);
     return LineOutcome::Counted;
 }
 
@@ -360,6 +364,9 @@ const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& 
     return nullptr;
 }
 
+// Readings are held as Real: single precision at two decimals, double
+// precision at any other.
+template <class Real>
 void DataFileReader::readReadings(const char* q, const char* end)
 {
     const char d = delimiter_;
@@ -407,7 +414,7 @@ void DataFileReader::readReadings(const char* q, const char* end)
             ++q;
             continue;
         }
-        alignment_.addReading(i, parseReading(q, end), label);
+        alignment_.addReading(i, static_cast<Real>(parseReading(q, end)), label);
         const char* next = pastNextDelimiter(q);
         q = next ? next : end;
     }

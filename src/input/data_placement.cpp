@@ -3,7 +3,10 @@
 #include "input/date_formats.h"
 #include "tree/data_tree.h"
 
+#include <charconv>
 #include <cstdio>
+#include <iterator>
+#include <optional>
 
 namespace tsl {
 
@@ -22,16 +25,32 @@ constexpr LevelNames levelNames[] = {
     {"dataHour", "hour", "%02d"},
 };
 
+// The year of a "dataYear" node, when it has one.
+std::optional<int> yearOf(const DataNode* node)
+{
+    const LevelNames& names = levelNames[0];
+    const DataAttribute* key = DataTree::findAttribute(node, names.key);
+    if (node->name() != names.node || !key)
+        return std::nullopt;
+    int year = 0;
+    const std::string_view text = key->value();
+    if (std::from_chars(text.data(), text.data() + text.size(), year).ec != std::errc{})
+        return std::nullopt;
+    return year;
+}
+
 } // namespace
 
-void DataPlacement::reset(DataTree& tree, DataNode* data, const DataNode* templateNode)
+void DataPlacement::reset(DataTree& tree, DataNode* data, const DataNode* templateNode, RowOrder order)
 {
     tree_ = &tree;
     data_ = data;
     template_ = templateNode;
+    order_ = order;
     for (bool& valid : valid_)
         valid = false;
     hourRows_.clear();
+    hourRowsInTime_.clear();
 }
 
 DataNode* DataPlacement::levelNode(Level level, DataNode* parent, int key)
@@ -43,12 +62,8 @@ DataNode* DataPlacement::levelNode(Level level, DataNode* parent, int key)
     std::snprintf(text, sizeof text, names.format, key);
     DataNode* node = tree_->findNodeByAttribute(parent, names.node, names.key, text);
     if (!node) {
-        if (level == Year) {
-            node = tree_->addChild(parent, names.node);
-            tree_->setAttributeInt(node, names.key, key);
-        } else {
-            node = tree_->insertChildSorted(parent, names.node, names.key, text);
-        }
+        node = level == Year ? makeYear(parent, key)
+                             : tree_->insertChildSorted(parent, names.node, names.key, text);
     }
     nodes_[level] = node;
     keys_[level] = key;
@@ -60,14 +75,57 @@ DataNode* DataPlacement::levelNode(Level level, DataNode* parent, int key)
     return node;
 }
 
+// A new year goes last, or in time order after the latest year before it
+// (first when there is none).
+DataNode* DataPlacement::makeYear(DataNode* data, int year)
+{
+    const LevelNames& names = levelNames[Year];
+    DataNode* node = nullptr;
+    if (order_ == RowOrder::FirstMet) {
+        node = tree_->addChild(data, names.node);
+    } else {
+        DataNode* previous = nullptr;
+        int previousYear = 0;
+        for (DataNode* child = data->firstChild(); child; child = child->nextSibling()) {
+            const std::optional<int> childYear = yearOf(child);
+            if (childYear && *childYear < year && (!previous || *childYear > previousYear)) {
+                previous = child;
+                previousYear = *childYear;
+            }
+        }
+        node = tree_->addChildAfter(data, previous, names.node);
+    }
+    tree_->setAttributeInt(node, names.key, year);
+    return node;
+}
+
+// A new row goes last, or in time order after the hour's latest row before
+// it (first when there is none).
+DataNode* DataPlacement::makeRow(DataNode* hour, std::string_view key)
+{
+    if (order_ == RowOrder::FirstMet)
+        return tree_->copySubtree(hour, template_);
+    const auto later = hourRowsInTime_.lower_bound(key);
+    DataNode* previous = later == hourRowsInTime_.begin() ? nullptr : std::prev(later)->second;
+    DataNode* row = tree_->copySubtreeAfter(hour, previous, template_);
+    if (row)
+        hourRowsInTime_.emplace_hint(later, key, row);
+    return row;
+}
+
 void DataPlacement::indexHour(DataNode* hour)
 {
     hourRows_.clear();
+    hourRowsInTime_.clear();
     for (DataNode* row = hour->firstChild(); row; row = row->nextSibling()) {
         if (row->name() != "dataline")
             continue;
-        if (const DataAttribute* key = DataTree::findAttribute(row, "timestamp"))
-            hourRows_.emplace(std::string(key->value()), row); // the first row of a key wins
+        if (const DataAttribute* key = DataTree::findAttribute(row, "timestamp")) {
+            // the first row of a key wins
+            hourRows_.emplace(std::string(key->value()), row);
+            if (order_ == RowOrder::Time)
+                hourRowsInTime_.emplace(std::string(key->value()), row);
+        }
     }
 }
 
@@ -85,7 +143,7 @@ DataNode* DataPlacement::datalineFor(const DateTimeFields& fields)
     auto found = hourRows_.find(key);
     if (found != hourRows_.end())
         return found->second;
-    DataNode* row = tree_->copySubtree(hour, template_);
+    DataNode* row = makeRow(hour, key);
     if (!row)
         return nullptr;
     tree_->setName(row, "dataline");

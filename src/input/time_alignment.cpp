@@ -5,6 +5,8 @@
 #include "input/date_formats.h"
 #include "tree/data_tree.h"
 
+#include <algorithm>
+
 namespace tsl {
 
 void TimeAlignment::startFile(CommandContext& context, DataNode* data, const DataNode* templateNode)
@@ -14,14 +16,17 @@ void TimeAlignment::startFile(CommandContext& context, DataNode* data, const Dat
     sampling_ = settings.reduction == ReductionMode::Sampling;
     bracketStart_ = settings.bracketStart;
     bracketEnd_ = settings.bracketEnd;
+    decimals_ = std::clamp(settings.decimals, 0, maxDecimals);
 
     haveFirst_ = havePrevious_ = false;
     first_ = previous_ = last_ = 0;
     previousDay_ = 0;
-    accumulators_ = ColumnAccumulators{};
+    accumulators_ = {};
+    preciseAccumulators_ = {};
     boundary_ = false;
     dataline_ = nullptr;
-    placement_.reset(context.tree(), data, templateNode);
+    placement_.reset(context.tree(), data, templateNode,
+                     settings.sortRows ? RowOrder::Time : RowOrder::FirstMet);
 }
 
 bool TimeAlignment::isBoundary(DataInterval interval, int minute, int second)
@@ -118,21 +123,43 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
 
 void TimeAlignment::addReading(int column, float value, DataNode* label)
 {
+    reduce(accumulators_, column, value, label);
+}
+
+void TimeAlignment::addReading(int column, double value, DataNode* label)
+{
+    reduce(preciseAccumulators_, column, value, label);
+}
+
+template <class Real>
+void TimeAlignment::reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label)
+{
     if (column < 0 || column >= maxColumns)
         return;
     const auto i = static_cast<std::size_t>(column);
-    float& sum = accumulators_.sum[i];
-    int& count = accumulators_.count[i];
+    Real& sum = accumulators.sum[i];
+    int& count = accumulators.count[i];
     sum += value;
     ++count;
     if (boundary_ && label) {
-        const float mean = sum / static_cast<float>(count);
-        char text[cellTextCapacity];
-        const std::size_t length = formatCell(mean, text);
-        label->setText(std::string_view(text, length));
-        sum = 0.0f;
+        writeMean(sum / static_cast<Real>(count), label);
+        sum = 0;
         count = 0;
     }
+}
+
+void TimeAlignment::writeMean(float mean, DataNode* label) const
+{
+    char text[cellTextCapacity];
+    const std::size_t length = formatCell(mean, text);
+    label->setText(std::string_view(text, length));
+}
+
+void TimeAlignment::writeMean(double mean, DataNode* label) const
+{
+    char text[preciseCellTextCapacity];
+    const std::size_t length = formatCell(mean, decimals_, text);
+    label->setText(std::string_view(text, length));
 }
 
 } // namespace tsl

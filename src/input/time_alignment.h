@@ -16,8 +16,9 @@ struct DateTimeFields;
 inline constexpr int maxColumns = 800;
 
 // Readings summed per column since the column's last written value.
+template <class Real>
 struct ColumnAccumulators {
-    std::array<float, maxColumns> sum{};
+    std::array<Real, maxColumns> sum{};
     std::array<int, maxColumns> count{};
 };
 
@@ -33,9 +34,9 @@ enum class LineStep {
 // reduces the readings between grid instants by averaging or sampling.
 class TimeAlignment {
 public:
-    // Resets the per-file state and takes the interval, reduction and bracket
-    // times from the settings; rows are placed below data as copies of the
-    // template.
+    // Resets the per-file state and takes the interval, reduction, bracket
+    // times, decimals and row order from the settings; rows are placed below
+    // data as copies of the template.
     void startFile(CommandContext& context, DataNode* data, const DataNode* templateNode);
 
     // The time steps for one line whose date was read into fields (which may
@@ -46,9 +47,16 @@ public:
     bool onBoundary() const { return boundary_; }
     DataNode* dataline() const { return dataline_; }
 
+    // Whether this file's readings are kept in double precision: they are
+    // stored with other than two decimals.
+    bool precise() const { return decimals_ != 2; }
+
     // One reading of one column; on a grid line, label is the dataline's label
-    // for the column and gets the mean (or the sample) as "%5.2f".
+    // for the column and gets the mean (or the sample). In single precision
+    // written "%5.2f", or, when precise(), in double precision written with
+    // the file's decimals.
     void addReading(int column, float value, DataNode* label);
+    void addReading(int column, double value, DataNode* label);
 
     std::time_t firstTime() const { return first_; }
     std::time_t lastTime() const { return last_; }
@@ -57,10 +65,16 @@ public:
     static bool isBoundary(DataInterval interval, int minute, int second);
 
 private:
+    template <class Real>
+    void reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label);
+    void writeMean(float mean, DataNode* label) const;
+    void writeMean(double mean, DataNode* label) const;
+
     DataInterval interval_ = DataInterval::Min1;
     bool sampling_ = false;
     TimeOfDay bracketStart_;
     TimeOfDay bracketEnd_;
+    int decimals_ = 2;
 
     bool haveFirst_ = false;
     bool havePrevious_ = false;
@@ -68,7 +82,8 @@ private:
     std::time_t previous_ = 0;
     int previousDay_ = 0;
     std::time_t last_ = 0;
-    ColumnAccumulators accumulators_;
+    ColumnAccumulators<float> accumulators_;
+    ColumnAccumulators<double> preciseAccumulators_;
 
     bool boundary_ = false;
     DataNode* dataline_ = nullptr;

@@ -1,9 +1,13 @@
 #include "input/cell_number.h"
 
+#include "app/tool_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -13,7 +17,8 @@ using namespace tsl;
 
 namespace {
 
-float parse(const std::string& text) { return parseReading(text.data(), text.data() + text.size()); }
+// As the reader holds readings stored with two decimals.
+float parse(const std::string& text) { return static_cast<float>(parseReading(text.data(), text.data() + text.size())); }
 
 } // namespace
 
@@ -35,13 +40,13 @@ TEST(ParseReading, TheLongestDecimalPrefixOrZero)
     const std::string digits = "12345";
     EXPECT_FLOAT_EQ(parseReading(digits.data(), digits.data() + 2), 12.0f); // stays inside its range
     EXPECT_EQ(parseReading(digits.data(), digits.data()), 0.0f);
-    // Through double, like the C library.
+    // In double precision, as the C library converts.
     std::mt19937 random(7);
     std::uniform_real_distribution<double> values(-1e6, 1e6);
     for (int i = 0; i < 20000; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, "%.*f", i % 9, values(random));
-        ASSERT_EQ(parse(text), static_cast<float>(std::strtod(text, nullptr))) << text;
+        ASSERT_EQ(parseReading(text, text + std::strlen(text)), std::strtod(text, nullptr)) << text;
     }
 }
 
@@ -69,5 +74,38 @@ TEST(FormatCell, WritesWhatPrintfWrites)
         float v;
         std::memcpy(&v, &bits, sizeof v);
         check(v);
+    }
+}
+
+// With any number of decimals, as printf writes "%5.Nf" in the C locale:
+// values that two decimals lose, ties, signs, non-finite and extreme values,
+// every multiple of 1/1024 over a range and random values and bit patterns.
+TEST(FormatCell, WritesWhatPrintfWritesWithAnyDecimals)
+{
+    auto check = [](double value, int decimals) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%5.*f", decimals, value);
+        char text[preciseCellTextCapacity];
+        const std::size_t length = formatCell(value, decimals, text);
+        ASSERT_EQ(length, std::strlen(text));
+        ASSERT_EQ(std::string(text, length), expected) << value << " with " << decimals;
+    };
+    using limits = std::numeric_limits<double>;
+    std::mt19937_64 random(13);
+    std::uniform_real_distribution<double> values(-1e5, 1e5);
+    for (int decimals = 0; decimals <= maxDecimals; ++decimals) {
+        for (double v : {0.0, -0.0, 0.018, 0.0033, 71.2, 0.5, 1.5, 2.5, -0.5, 0.0000005, 0.00000049999, 1e-7,
+                         123456.789, 1e15, 1e300, limits::max(), -limits::max(), limits::min(), limits::denorm_min(),
+                         limits::infinity(), -limits::infinity(), limits::quiet_NaN(), -limits::quiet_NaN()})
+            check(v, decimals);
+        for (int i = -20000; i <= 20000; ++i)
+            check(static_cast<double>(i) / 1024.0, decimals);
+        for (int i = 0; i < 20000; ++i) {
+            check(values(random), decimals);
+            const std::uint64_t bits = random();
+            double v;
+            std::memcpy(&v, &bits, sizeof v);
+            check(v, decimals);
+        }
     }
 }

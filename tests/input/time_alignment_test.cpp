@@ -1,6 +1,7 @@
 #include "input/reading_helpers.h"
 
 #include <functional>
+#include <utility>
 
 using namespace tsl;
 using namespace tsl::testing;
@@ -53,6 +54,13 @@ TEST_F(ReadingTest, TimeGrid)
          {"03/05/2016,10:00:00,1", "01/09/2015,09:00:00,2", "11:00:00,3", "09:00:00,4", "12/02/2015,09:00:00,5"},
          {"2016/03/05 10:00:00| 1.00|", "2015/01/02 09:00:00| 4.00|", "2015/01/02 11:00:00| 3.00|",
           "2015/01/09 09:00:00| 2.00|", "2015/12/02 09:00:00| 5.00|"}},
+        // Rows sorted by time: years and the rows of an hour too.
+        {[](ToolSettings& s) { s.interval = I::Sec10, s.sortRows = true; }, {"10:01:00,1", "10:00:30,2", "10:00:00,3"},
+         {"2015/01/02 09:59:50| 3.00|", "2015/01/02 10:00:20| 2.00|", "2015/01/02 10:01:00| 1.00|"}},
+        {[](ToolSettings& s) { s.sortRows = true; },
+         {"03/05/2016,10:00:00,1", "01/09/2015,09:00:00,2", "11:00:00,3", "09:00:00,4", "12/02/2015,09:00:00,5"},
+         {"2015/01/02 09:00:00| 4.00|", "2015/01/02 11:00:00| 3.00|", "2015/01/09 09:00:00| 2.00|",
+          "2015/12/02 09:00:00| 5.00|", "2016/03/05 10:00:00| 1.00|"}},
     };
     for (const Case& k : cases) {
         ScriptedContext fresh;
@@ -62,6 +70,78 @@ TEST_F(ReadingTest, TimeGrid)
             file += (line.find('/') == std::string::npos ? "01/02/2015," : "") + line + "\n";
         EXPECT_EQ(read(file, &fresh), ReadResult::Finished) << file;
         EXPECT_EQ(storedRows(fresh.tree()), k.rows) << file;
+    }
+}
+
+// Readings stored with other than two decimals are held in double precision
+// and written "%5.Nf"; at two they stay single precision, written "%5.2f".
+TEST_F(ReadingTest, StoredDecimals)
+{
+    using I = DataInterval;
+    struct Case { int decimals; I interval; Lines lines; Lines rows; };
+    const Case cases[] = {
+        {3, I::None, {"10:00:00,0.018,71.2", "10:00:10,0.0033,-0.0004"},
+         {"2015/01/02 10:00:00|0.018|71.200", "2015/01/02 10:00:10|0.003|-0.000"}},
+        {6, I::None, {"10:00:00,0.018,71.2", "10:00:10,0.0033,1e-7"},
+         {"2015/01/02 10:00:00|0.018000|71.200000", "2015/01/02 10:00:10|0.003300|0.000000"}},
+        {0, I::None, {"10:00:00,0.5,71.6", "10:00:10,1.5,-3"},
+         {"2015/01/02 10:00:00|    0|   72", "2015/01/02 10:00:10|    2|   -3"}},
+        {2, I::None, {"10:00:00,0.018,71.2", "10:00:10,0.0033,1e-7"},
+         {"2015/01/02 10:00:00| 0.02|71.20", "2015/01/02 10:00:10| 0.00| 0.00"}},
+        // The mean of a step in double precision (71.299995 in single), and a
+        // blank at the boundary carrying its column's sum on.
+        {6, I::Min1, {"10:00:20,71.2,0.001", "10:00:40,71.3,0.002", "10:01:00,71.4,", "10:02:00,71.5,0.006"},
+         {"2015/01/02 10:01:00|71.300000|", "2015/01/02 10:02:00|71.500000|0.003000"}},
+        {2, I::Min1, {"10:00:20,71.2,0.001", "10:00:40,71.3,0.002", "10:01:00,71.4,", "10:02:00,71.5,0.006"},
+         {"2015/01/02 10:01:00|71.30|", "2015/01/02 10:02:00|71.50| 0.00"}},
+    };
+    for (const Case& k : cases) {
+        ScriptedContext fresh;
+        fresh.editSettings().decimals = k.decimals;
+        fresh.editSettings().interval = k.interval;
+        std::string file = "Date,Time,T1,T2\n";
+        for (const std::string& line : k.lines)
+            file += "01/02/2015," + line + "\n";
+        EXPECT_EQ(read(file, &fresh), ReadResult::Finished) << file;
+        EXPECT_EQ(storedRows(fresh.tree()), k.rows) << file;
+    }
+
+    // Read once per file: a change during a read holds from the next file.
+    bool changed = false;
+    c.setPumpHandler([&] {
+        if (!std::exchange(changed, true))
+            c.editSettings().decimals = 4;
+    });
+    read("Date,Time,T1\n01/02/2015,10:00:00,0.25\n01/02/2015,10:01:00,0.125\n");
+    read("Date,Time,T1\n01/02/2015,10:02:00,0.125\n");
+    EXPECT_EQ(rows(), (Lines{"2015/01/02 10:00:00| 0.25", "2015/01/02 10:01:00| 0.12", "2015/01/02 10:02:00|0.1250"}));
+}
+
+// A later file adds instants inside an hour and a year already filled: with
+// rows sorted by time they go to their place among the rows read before,
+// otherwise after them (hours, days and months are always in order).
+TEST_F(ReadingTest, RowsOfALaterFile)
+{
+    const std::string first = "Date,Time,T1\n01/02/2016,10:00:00,1\n01/02/2016,10:02:00,2\n01/02/2016,11:00:00,3\n";
+    const std::string later = "Date,Time,T1\n01/02/2016,10:01:00,4\n01/02/2016,09:59:00,5\n"
+                              "01/02/2015,10:00:00,6\n01/02/2017,10:03:00,7\n01/02/2016,10:03:00,8\n";
+    const std::pair<bool, Lines> cases[] = {
+        {true,
+         {"2015/01/02 10:00:00| 6.00", "2016/01/02 09:59:00| 5.00", "2016/01/02 10:00:00| 1.00",
+          "2016/01/02 10:01:00| 4.00", "2016/01/02 10:02:00| 2.00", "2016/01/02 10:03:00| 8.00",
+          "2016/01/02 11:00:00| 3.00", "2017/01/02 10:03:00| 7.00"}},
+        {false,
+         {"2016/01/02 09:59:00| 5.00", "2016/01/02 10:00:00| 1.00", "2016/01/02 10:02:00| 2.00",
+          "2016/01/02 10:01:00| 4.00", "2016/01/02 10:03:00| 8.00", "2016/01/02 11:00:00| 3.00",
+          "2015/01/02 10:00:00| 6.00", "2017/01/02 10:03:00| 7.00"}},
+    };
+    for (const auto& [sortRows, expected] : cases) {
+        ScriptedContext fresh;
+        fresh.editSettings().sortRows = sortRows;
+        fresh.editSettings().interval = DataInterval::None;
+        read(first, &fresh);
+        read(later, &fresh);
+        EXPECT_EQ(storedRows(fresh.tree()), expected) << sortRows;
     }
 }
 

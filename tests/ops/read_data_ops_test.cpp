@@ -44,6 +44,29 @@ TEST_F(ReadData, FillBlanks)
     EXPECT_EQ(empty.newLines(), Lines{"ERROR: No data has been entered."});
 }
 
+// A second file fills the minutes between the first file's rows: sorted by
+// time, Fill Blanks carries each reading to the next minute and Preview
+// shows the minutes in order; unsorted, both follow the order of reading.
+TEST_F(ReadData, FillBlanksAndPreviewFollowTheOrderOfTheRows)
+{
+    struct Case { bool sortRows; Lines preview; };
+    const Case cases[] = {
+        {true, {"T1   T2   ", " 1.00   20.00   ", " 1.00   20.00   ", " 3.00   20.00   ", " 3.00   40.00   "}},
+        {false, {"T1   T2   ", " 1.00   20.00   ", " 3.00   20.00   ", " 3.00   20.00   ", " 3.00   40.00   "}},
+    };
+    for (const Case& k : cases) {
+        OnClearCsvData(c);
+        c.editSettings().sortRows = k.sortRows;
+        readLines("T1,T2", {"01/15/2019,13:00:00,1,", "01/15/2019,13:02:00,3,"});
+        readLines("T1,T2", {"01/15/2019,13:01:00,,20", "01/15/2019,13:03:00,,40"});
+        OnFillBlanks(c);
+        OnPreviewData(c);
+        Lines expected{"Checking for missing data...", "Updated 4 items."};
+        expected.insert(expected.end(), k.preview.begin(), k.preview.end());
+        EXPECT_EQ(logSinceRead(), expected) << k.sortRows;
+    }
+}
+
 TEST_F(ReadData, FillColumnSetsTheFirstCellOfTheWholeLabelInEveryLine)
 {
     readAhu();
