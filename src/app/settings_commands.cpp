@@ -124,4 +124,18 @@ void OnWriteDateToggled(CommandContext& context)
     context.enableControl(ControlId::WriteStartDate, context.settings().writeDateFrom);
 }
 
+void OnDecimalsChanged(CommandContext& context)
+{
+    context.log().append("SETTINGS CHANGE: Readings are stored with " + std::to_string(context.settings().decimals) +
+                         " decimals.");
+    context.log().append(noteLine);
+}
+
+void OnSortRowsToggled(CommandContext& context)
+{
+    context.log().append(context.settings().sortRows ? "SETTINGS CHANGE: Rows are sorted by time."
+                                                     : "SETTINGS CHANGE: Rows are kept in the order they were read.");
+    context.log().append(noteLine);
+}
+
 } // namespace tsl

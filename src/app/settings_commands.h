@@ -20,5 +20,7 @@ void OnDelimiterEdited(CommandContext& context);
 void OnSplitChanged(CommandContext& context);
 void OnLineLabelToggled(CommandContext& context);
 void OnWriteDateToggled(CommandContext& context);
+void OnDecimalsChanged(CommandContext& context);
+void OnSortRowsToggled(CommandContext& context);
 
 } // namespace tsl

@@ -2,6 +2,7 @@
 
 namespace tsl::cli {
 
+void addStorageActions(std::vector<ActionSpec>& actions);
 void addImportActions(std::vector<ActionSpec>& actions);
 void addPlotActions(std::vector<ActionSpec>& actions);
 
@@ -10,6 +11,7 @@ const std::vector<ActionSpec>& allActions()
     static const std::vector<ActionSpec> actions = [] {
         std::vector<ActionSpec> list;
         addSettingsActions(list);
+        addStorageActions(list);
         addReadActions(list);
         addDataActions(list);
         addSaveActions(list);

@@ -141,7 +141,8 @@ TEST(Tsl, MalformedArgumentsRunNothing)
          std::vector<std::vector<std::string>>{{"--interval", "7"}, {"--reduction", "x"}, {"--bracket", "yes"},
                                                {"--bracket-start", "24:00:00"}, {"--start-date", "2026-02-29"},
                                                {"--fill-value", "no-equals-sign"}, {"--save-csv"}, {"--frobnicate"},
-                                               {"merged.csv"}, {"--clear", "--split", "8"}}) {
+                                               {"merged.csv"}, {"--clear", "--split", "8"}, {"--decimals", "7"},
+                                               {"--sort-rows", "yes"}}) {
         TslOutput run = runTsl(dir.path(), arguments);
         EXPECT_EQ(run.status, 2) << arguments.front();
         EXPECT_EQ(run.out, "") << arguments.front();
@@ -156,7 +157,8 @@ TEST(Tsl, HelpListsEveryActionOnOneScreen)
     EXPECT_EQ(run.status, 0);
     for (const char* action : {"--interval", "--reduction", "--date-format", "--time-delimiter", "--delimiter",
                                "--split", "--bracket ", "--bracket-start", "--bracket-end", "--write-date-from",
-                               "--start-date", "--line-labelled", "--conversion ", "--conversion-column",
+                               "--start-date", "--line-labelled", "--conversion ", "--conversion-column", "--decimals",
+                               "--sort-rows",
                                "--read-template", "--output-template", "--add-output-template", "--read ",
                                "--drop", "--clear", "--convert", "--fill-blanks", "--fill-value", "--preview",
                                "--save-csv", "--save-xml", "--plot ", "--plot-columns", "--query-database"})

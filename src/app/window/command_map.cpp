@@ -57,6 +57,8 @@ constexpr MessageMapEntry messageMap[] = {
     {id(ControlId::BracketEnable), N::Clicked, &D::OnBracketToggled},
     {id(ControlId::DateFormatList), N::SelectionChange, &D::OnDateFormatChanged},
     {id(ControlId::WriteDateFrom), N::Clicked, &D::OnWriteDateToggled},
+    {id(ControlId::Decimals), N::SelectionChange, &D::OnDecimalsChanged},
+    {id(ControlId::SortRows), N::Clicked, &D::OnSortRowsToggled},
     {aboutCommandId, N::Command, &D::OnAbout},
 };
 
@@ -78,6 +80,8 @@ void CCorvaneDlg::OnTimeDelimiterToggled() { tsl::OnTimeDelimiterToggled(*this);
 void CCorvaneDlg::OnBracketToggled() { tsl::OnBracketToggled(*this); }
 void CCorvaneDlg::OnDateFormatChanged() { tsl::OnDateFormatChanged(*this); }
 void CCorvaneDlg::OnWriteDateToggled() { tsl::OnWriteDateToggled(*this); }
+void CCorvaneDlg::OnDecimalsChanged() { tsl::OnDecimalsChanged(*this); }
+void CCorvaneDlg::OnSortRowsToggled() { tsl::OnSortRowsToggled(*this); }
 
 // --- reading ---
 

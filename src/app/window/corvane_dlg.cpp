@@ -174,6 +174,10 @@ void CCorvaneDlg::createControls()
     logList_->setUniformItemSizes(true);
     logList_->setSelectionMode(QAbstractItemView::SingleSelection);
     progress_ = new QProgressBar(this);
+    decimals_ = new QComboBox(this);
+    decimals_->setToolTip("Decimals of the readings stored from the next file read on");
+    sortRows_ = new QCheckBox("Sort rows by time", this);
+    sortRows_->setToolTip("Place the rows of the next files read at their place in time");
 
     close_->setDefault(true);
     lineLabel_->setVisible(false);
@@ -253,8 +257,17 @@ void CCorvaneDlg::arrangeControls()
 
     grid->setColumnStretch(0, 1);
 
+    // Controls added to the window's own, in a row of their own so that they
+    // move none of the rows above.
+    auto* addedControls = new QHBoxLayout;
+    addedControls->addLayout(listWithCaption(decimals_, "< Decimals", this));
+    addedControls->addSpacing(16);
+    addedControls->addWidget(sortRows_);
+    addedControls->addStretch(1);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addLayout(addedControls);
     layout->addWidget(logList_, 1);
     layout->addWidget(progress_);
     resize(980, 560);
@@ -294,6 +307,8 @@ void CCorvaneDlg::DoDataExchange()
         {ControlId::WriteDateFrom, writeDateFrom_},
         {ControlId::WriteStartDate, writeStartDate_},
         {ControlId::Log, logList_},
+        {ControlId::Decimals, decimals_},
+        {ControlId::SortRows, sortRows_},
     };
     for (const auto& [id, widget] : bindings) {
         controls_[static_cast<int>(id)] = widget;
@@ -332,9 +347,9 @@ void CCorvaneDlg::wireMessageMap()
 void CCorvaneDlg::watchSettingsControls()
 {
     auto changed = [this] { settingsCache_.reset(); };
-    for (QComboBox* list : {interval_, reduction_, dateFormat_, split_, conversion_})
+    for (QComboBox* list : {interval_, reduction_, dateFormat_, split_, conversion_, decimals_})
         connect(list, &QComboBox::currentIndexChanged, this, changed);
-    for (QCheckBox* box : {timeDelimiter_, bracketEnable_, writeDateFrom_, lineLabel_})
+    for (QCheckBox* box : {timeDelimiter_, bracketEnable_, writeDateFrom_, lineLabel_, sortRows_})
         connect(box, &QCheckBox::toggled, this, changed);
     for (QLineEdit* edit : {delimiter_, conversionColumn_})
         connect(edit, &QLineEdit::textChanged, this, changed);
@@ -356,7 +371,7 @@ void CCorvaneDlg::OnInitDialog()
     // commands running: nothing has changed yet.
     {
         QSignalBlocker blockInterval(interval_), blockReduction(reduction_), blockDate(dateFormat_),
-            blockSplit(split_), blockConversion(conversion_);
+            blockSplit(split_), blockConversion(conversion_), blockDecimals(decimals_);
         fillList(interval_, intervalItems);
         interval_->setCurrentIndex(static_cast<int>(DataInterval::Min1));
         delimiter_->setText(",");
@@ -369,6 +384,9 @@ void CCorvaneDlg::OnInitDialog()
         dateFormat_->setCurrentIndex(1);
         fillList(split_, splitItems);
         split_->setCurrentIndex(0);
+        for (int decimals = 0; decimals <= maxDecimals; ++decimals)
+            decimals_->addItem(QString::number(decimals));
+        decimals_->setCurrentIndex(ToolSettings{}.decimals);
     }
     bracketEnable_->setChecked(false);
     timeDelimiter_->setChecked(true);
@@ -407,6 +425,8 @@ ToolSettings CCorvaneDlg::settings() const
     now.lineLabelled = lineLabel_->isChecked();
     now.conversion = conversion_->currentIndex();
     now.conversionColumn = conversionColumn_->text().toStdString();
+    now.decimals = decimals_->currentIndex();
+    now.sortRows = sortRows_->isChecked();
     settingsCache_ = now;
     return now;
 }

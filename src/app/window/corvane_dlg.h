@@ -127,6 +127,8 @@ public:
     void OnWriteDateToggled();
     void OnAbout();
     void OnImportExports();
+    void OnDecimalsChanged();
+    void OnSortRowsToggled();
     // Prepares logger exports for the reader and reads them (the button, or
     // files dropped on it).
     void importFiles(const std::vector<std::string>& paths);
@@ -236,6 +238,8 @@ private:
     QDateTimeEdit* writeStartDate_ = nullptr;
     QListWidget* logList_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QComboBox* decimals_ = nullptr;
+    QCheckBox* sortRows_ = nullptr;
 };
 
 } // namespace tsl

@@ -9,6 +9,7 @@
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -64,7 +65,7 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
         {ControlId::SetOutputTemplate, "Set Output Template"},
         {ControlId::ImportExports, "Import Exports..."}, {ControlId::LineLabel, "Line Label"},
         {ControlId::TimeDelimiter, "Time Delimiter"}, {ControlId::BracketEnable, "Enable"},
-        {ControlId::WriteDateFrom, "Write date starting at:"}};
+        {ControlId::WriteDateFrom, "Write date starting at:"}, {ControlId::SortRows, "Sort rows by time"}};
     for (const auto& [id, caption] : captions) {
         auto* button = w.controlAs<QAbstractButton>(id);
         QVERIFY2(button, qPrintable(caption));
@@ -76,7 +77,7 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
     for (auto* label : w.findChildren<QLabel*>())
         labels << label->text();
     for (const char* caption : {"< Data Interval", "< Average/Sample Data", "< Split Output File",
-                                "< CSV Delimiter", "< Date Format", "Start Eval", "End Eval"})
+                                "< CSV Delimiter", "< Date Format", "Start Eval", "End Eval", "< Decimals"})
         QVERIFY2(labels.contains(caption), caption);
     auto* group = qobject_cast<QGroupBox*>(w.control(ControlId::BracketStart)->parentWidget());
     QVERIFY(group && group->isAncestorOf(w.control(ControlId::BracketEnable)));
@@ -95,8 +96,16 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
                                    : qobject_cast<QLineEdit*>(widget) != nullptr;
         QVERIFY2(rightKind, qPrintable(QString::number(entry.id)));
     }
-    // Fourteen buttons, four check boxes, five lists, the delimiter edit, About.
-    QCOMPARE(ids.size(), std::size_t(25));
+    // Fourteen buttons, five check boxes, six lists, the delimiter edit, About.
+    QCOMPARE(ids.size(), std::size_t(27));
+
+    // The added controls share one row below the window's own rows.
+    w.layout()->activate();
+    const QRect decimals = w.control(ControlId::Decimals)->geometry();
+    QVERIFY(decimals.top() > w.control(ControlId::DateFormatList)->geometry().bottom());
+    QVERIFY(decimals.top() > w.control(ControlId::BracketStart)->parentWidget()->geometry().bottom());
+    QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(QRect(0, decimals.top(), w.width(), decimals.height())));
+    QVERIFY(w.control(ControlId::Log)->geometry().top() > decimals.bottom());
 
     // A read locks eight of them and turns the read button into its stop.
     const std::set<int> locked = {int(ControlId::ClearCsvData),      int(ControlId::ConvertUnits),
@@ -171,6 +180,13 @@ void MainWindowTest::settingsCommandsLogTheirChange()
          {"SETTINGS CHANGE: Use line labelled data.  Each line begins with one label, and no header line."},
          [&] { return w.settings().lineLabelled; }},
         {tick(ControlId::LineLabel), {"SETTINGS CHANGE: Not using line labelled data."}, {}},
+        {select(ControlId::Decimals, 3), {"SETTINGS CHANGE: Readings are stored with 3 decimals.", note},
+         [&] { return w.settings().decimals == 3; }},
+        {select(ControlId::Decimals, 0), {"SETTINGS CHANGE: Readings are stored with 0 decimals.", note}, {}},
+        {tick(ControlId::SortRows), {"SETTINGS CHANGE: Rows are sorted by time.", note},
+         [&] { return w.settings().sortRows; }},
+        {tick(ControlId::SortRows), {"SETTINGS CHANGE: Rows are kept in the order they were read.", note},
+         [&] { return !w.settings().sortRows; }},
         {tick(ControlId::WriteDateFrom), {}, [&] { return enabled(ControlId::WriteStartDate); }},
         {tick(ControlId::WriteDateFrom), {}, [&] { return !enabled(ControlId::WriteStartDate); }},
         // The delimiter is logged each time its edit loses the focus, changed or not.
@@ -196,6 +212,7 @@ void MainWindowTest::settingsAreWhatTheControlsShowNow()
     const ToolSettings start = w.settings();
     QVERIFY(start.interval == DataInterval::Min1 && start.dateFormat == 1 && start.timeDelimiter);
     QVERIFY(start.delimiter == "," && start.conversionColumn == "TEMP" && start.bracketEnd == (TimeOfDay{18, 0, 0}));
+    QVERIFY(start.decimals == 2 && !start.sortRows);
     QCOMPARE(w.controlAs<QDateTimeEdit>(ControlId::WriteStartDate)->date(), QDate::currentDate());
     QVERIFY(!w.control(ControlId::BracketStart)->isEnabled() && !w.control(ControlId::WriteStartDate)->isEnabled());
 
@@ -223,6 +240,8 @@ void MainWindowTest::settingsAreWhatTheControlsShowNow()
     w.controlAs<QCheckBox>(ControlId::BracketEnable)->setChecked(true);
     w.controlAs<QCheckBox>(ControlId::WriteDateFrom)->setChecked(true);
     w.controlAs<QCheckBox>(ControlId::LineLabel)->setChecked(true);
+    w.controlAs<QComboBox>(ControlId::Decimals)->setCurrentIndex(6);
+    w.controlAs<QCheckBox>(ControlId::SortRows)->setChecked(true);
     w.controlAs<QLineEdit>(ControlId::Delimiter)->setText(";x");
     w.controlAs<QLineEdit>(ControlId::ConversionColumn)->setText("FLOW");
     w.controlAs<QDateTimeEdit>(ControlId::BracketStart)->setTime(QTime(6, 30, 15));
@@ -236,7 +255,8 @@ void MainWindowTest::settingsAreWhatTheControlsShowNow()
     QCOMPARE(now.dateFormat, 7);
     QCOMPARE(now.splitDays, 3);
     QCOMPARE(now.conversion, 5);
-    QVERIFY(now.timeDelimiter && now.bracketEnabled && now.writeDateFrom && now.lineLabelled);
+    QVERIFY(now.timeDelimiter && now.bracketEnabled && now.writeDateFrom && now.lineLabelled && now.sortRows);
+    QCOMPARE(now.decimals, 6);
     QCOMPARE(now.delimiter, std::string(";x"));
     QCOMPARE(now.conversionColumn, std::string("FLOW"));
     QCOMPARE(now.bracketStart, (TimeOfDay{6, 30, 15}));
