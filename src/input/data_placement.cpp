@@ -99,12 +99,10 @@ DataNode* DataPlacement::makeYear(DataNode* data, int year)
     return node;
 }
 
-// A new row goes last, or in time order after the hour's latest row before
-// it (first when there is none).
-DataNode* DataPlacement::makeRow(DataNode* hour, std::string_view key)
+// A new row in time order: after the hour's latest row before it (first
+// when there is none).
+DataNode* DataPlacement::makeRowInTime(DataNode* hour, std::string_view key)
 {
-    if (order_ == RowOrder::FirstMet)
-        return tree_->copySubtree(hour, template_);
     const auto later = hourRowsInTime_.lower_bound(key);
     DataNode* previous = later == hourRowsInTime_.begin() ? nullptr : std::prev(later)->second;
     DataNode* row = tree_->copySubtreeAfter(hour, previous, template_);
@@ -143,7 +141,7 @@ DataNode* DataPlacement::datalineFor(const DateTimeFields& fields)
     auto found = hourRows_.find(key);
     if (found != hourRows_.end())
         return found->second;
-    DataNode* row = makeRow(hour, key);
+    DataNode* row = order_ == RowOrder::Time ? makeRowInTime(hour, key) : tree_->copySubtree(hour, template_);
     if (!row)
         return nullptr;
     tree_->setName(row, "dataline");

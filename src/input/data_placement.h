@@ -30,7 +30,7 @@ private:
     enum Level { Year, Month, Day, Hour, Levels };
     DataNode* levelNode(Level level, DataNode* parent, int key);
     DataNode* makeYear(DataNode* data, int year);
-    DataNode* makeRow(DataNode* hour, std::string_view key);
+    DataNode* makeRowInTime(DataNode* hour, std::string_view key);
     void indexHour(DataNode* hour);
 
     DataTree* tree_ = nullptr;

@@ -6,6 +6,7 @@
 #include "tree/data_tree.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace tsl {
 
@@ -123,19 +124,25 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
 
 void TimeAlignment::addReading(int column, float value, DataNode* label)
 {
-    reduce(accumulators_, column, value, label);
+    reduce(column, value, label);
 }
 
 void TimeAlignment::addReading(int column, double value, DataNode* label)
 {
-    reduce(preciseAccumulators_, column, value, label);
+    reduce(column, value, label);
 }
 
 template <class Real>
-void TimeAlignment::reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label)
+void TimeAlignment::reduce(int column, Real value, DataNode* label)
 {
     if (column < 0 || column >= maxColumns)
         return;
+    ColumnAccumulators<Real>& accumulators = [this]() -> ColumnAccumulators<Real>& {
+        if constexpr (std::is_same_v<Real, float>)
+            return accumulators_;
+        else
+            return preciseAccumulators_;
+    }();
     const auto i = static_cast<std::size_t>(column);
     Real& sum = accumulators.sum[i];
     int& count = accumulators.count[i];

@@ -66,7 +66,7 @@ public:
 
 private:
     template <class Real>
-    void reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label);
+    void reduce(int column, Real value, DataNode* label);
     void writeMean(float mean, DataNode* label) const;
     void writeMean(double mean, DataNode* label) const;
 

@@ -102,7 +102,6 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
     // The added controls share one row below the window's own rows.
     w.layout()->activate();
     const QRect decimals = w.control(ControlId::Decimals)->geometry();
-    QVERIFY(decimals.top() > w.control(ControlId::DateFormatList)->geometry().bottom());
     QVERIFY(decimals.top() > w.control(ControlId::BracketStart)->parentWidget()->geometry().bottom());
     QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(QRect(0, decimals.top(), w.width(), decimals.height())));
     QVERIFY(w.control(ControlId::Log)->geometry().top() > decimals.bottom());
