@@ -25,10 +25,10 @@ constexpr LevelNames levelNames[] = {
     {"dataHour", "hour", "%02d"},
 };
 
-// The year of a "dataYear" node, when it has one.
+// The year of a year node, when it has one.
 std::optional<int> yearOf(const DataNode* node)
 {
-    const LevelNames& names = levelNames[0];
+    const LevelNames& names = levelNames[0]; // the year level's
     const DataAttribute* key = DataTree::findAttribute(node, names.key);
     if (node->name() != names.node || !key)
         return std::nullopt;

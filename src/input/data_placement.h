@@ -22,7 +22,7 @@ enum class RowOrder { FirstMet, Time };
 // by key, so finding a row does not walk the rows stored before it.
 class DataPlacement {
 public:
-    void reset(DataTree& tree, DataNode* data, const DataNode* templateNode, RowOrder order = RowOrder::FirstMet);
+    void reset(DataTree& tree, DataNode* data, const DataNode* templateNode, RowOrder order);
     // The dataline for the fields' time; nullptr when none can be made.
     DataNode* datalineFor(const DateTimeFields& fields);
 
