@@ -40,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.dateFormat = data[1] % 13;
     settings.bracketEnabled = data[2] & 1;
     settings.lineLabelled = (data[2] & 2) != 0;
+    settings.decimals = (data[2] >> 2) % 7;
+    settings.sortRows = (data[2] & 0x80) != 0;
     settings.bracketStart = {data[3] % 24, 0, 0};
     settings.conversion = data[3] % 7;
     settings.conversionColumn = "";
