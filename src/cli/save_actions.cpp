@@ -1,8 +1,9 @@
-// Saving the merged data as CSV or the whole tree as XML.
+// Saving the merged data as CSV or an Excel workbook, or the whole tree as XML.
 #include "app/save_outcome.h"
 #include "cli/action.h"
 #include "cli/cli_session.h"
 #include "output/csv_writer.h"
+#include "output/xlsx_writer.h"
 #include "tree/xml_commands.h"
 
 namespace tsl::cli {
@@ -25,6 +26,11 @@ void addSaveActions(std::vector<ActionSpec>& actions)
     actions.push_back({"--save-csv", ArgumentKind::File, 0, "FILE",
                        "save the merged data as CSV (in split mode FILE is the name mask)",
                        [](CliSession& s, const ParsedAction& a) { save(s, a, OnSaveToCsv); }});
+    actions.push_back({"--save-xlsx", ArgumentKind::File, 0, "FILE",
+                       "save the merged data as an Excel workbook (in split mode FILE is the name mask)",
+                       [](CliSession& s, const ParsedAction& a) {
+                           save(s, a, [](CommandContext& context) { return OnSaveToExcel(context); });
+                       }});
     actions.push_back({"--save-xml", ArgumentKind::File, 0, "FILE", "save templates and data as XML",
                        [](CliSession& s, const ParsedAction& a) { save(s, a, OnSaveToXml); }});
 }

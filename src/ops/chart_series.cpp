@@ -1,7 +1,7 @@
 #include "ops/chart_series.h"
 
 #include "input/date_formats.h"
-#include "ops/data_walk.h"
+#include "ops/data_columns.h"
 #include "tree/data_tree.h"
 
 #include <algorithm>
@@ -23,22 +23,11 @@ constexpr float blank = std::numeric_limits<float>::quiet_NaN();
 // hourly meter merged with five-minute loggers is blank in most lines.
 constexpr double gapSteps = 1.5;
 
-// The number a cell holds: its text without surrounding blanks, read whole;
-// NaN for an empty cell or any other text ("OFF", "12 kW", "nan").
-float cellNumber(std::string_view text)
+// The reading a cell holds; NaN for an empty cell or any text but a number.
+float chartValue(std::string_view text)
 {
-    auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    float value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return blank;
-    return value;
+    const std::optional<double> value = cellNumber(text);
+    return value ? static_cast<float>(*value) : blank;
 }
 
 // A decimal key attribute of a node ("year", "month", "MM" of "MM:SS"); -1
@@ -85,80 +74,6 @@ int secondsIntoHour(const DataNode* line)
         return -1;
     return minute * 60 + second;
 }
-
-std::string_view labelOf(const DataNode* cell)
-{
-    const DataAttribute* label = DataTree::findAttribute(cell, "value");
-    return label ? label->value() : std::string_view();
-}
-
-// Finds the cells of the chosen columns in a data line. Lines copied from
-// one template share a layout, so a column's place is learned once per
-// layout; other lines are walked, their cells known by their attribute list,
-// which the tree shares between cells of one column.
-class ColumnFinder {
-public:
-    ColumnFinder(const DataTree& tree, const std::vector<std::string>& labels) : tree_(tree)
-    {
-        for (std::size_t i = 0; i < labels.size(); ++i)
-            columnOfLabel_.emplace(labels[i], static_cast<int>(i));
-    }
-
-    template <typename Visit>
-    void forEachChosenCell(const DataNode* line, Visit&& visit)
-    {
-        if (const void* layout = DataTree::packedLayout(line)) {
-            for (const auto& [place, column] : placesIn(layout, line))
-                visit(column, DataTree::packedCell(line, place));
-            return;
-        }
-        taken_.assign(columnOfLabel_.size(), false);
-        for (const DataNode* cell = firstCell(tree_, line); cell; cell = cell->nextSibling()) {
-            const int column = columnOf(cell);
-            if (column >= 0 && !taken_[column]) {
-                taken_[column] = true;
-                visit(column, cell);
-            }
-        }
-    }
-
-private:
-    using Places = std::vector<std::pair<std::size_t, int>>;
-
-    const Places& placesIn(const void* layout, const DataNode* line)
-    {
-        auto [entry, added] = placesOfLayout_.try_emplace(layout);
-        if (added) {
-            taken_.assign(columnOfLabel_.size(), false);
-            std::size_t place = 0;
-            for (const DataNode* cell = firstCell(tree_, line); cell; cell = cell->nextSibling(), ++place) {
-                const int column = columnOf(cell);
-                if (column >= 0 && !taken_[column]) {
-                    taken_[column] = true;
-                    entry->second.emplace_back(place, column);
-                }
-            }
-        }
-        return entry->second;
-    }
-
-    int columnOf(const DataNode* cell)
-    {
-        auto [entry, added] = columnOfAttributes_.try_emplace(cell->attributes(), -1);
-        if (added) {
-            auto label = columnOfLabel_.find(std::string(labelOf(cell)));
-            if (label != columnOfLabel_.end())
-                entry->second = label->second;
-        }
-        return entry->second;
-    }
-
-    const DataTree& tree_;
-    std::unordered_map<std::string, int> columnOfLabel_;
-    std::unordered_map<const DataAttribute*, int> columnOfAttributes_;
-    std::unordered_map<const void*, Places> placesOfLayout_;
-    std::vector<bool> taken_;
-};
 
 // Visits each data line with its time, working out each hour's start once.
 template <typename Visit>
@@ -239,23 +154,7 @@ double ChartColumn::scale() const { return std::max(std::fabs(double(low)), std:
 
 std::vector<std::string> chartColumnLabels(const DataTree& tree)
 {
-    std::vector<std::string> labels;
-    std::unordered_set<std::string> seen;
-    std::unordered_set<const void*> layoutsSeen;
-    std::unordered_set<const DataAttribute*> attributesSeen;
-    forEachDataline(tree, [&](const DataNode* line) {
-        if (const void* layout = DataTree::packedLayout(line); layout && !layoutsSeen.insert(layout).second)
-            return true;
-        for (const DataNode* cell = firstCell(tree, line); cell; cell = cell->nextSibling()) {
-            if (!attributesSeen.insert(cell->attributes()).second)
-                continue;
-            std::string label(labelOf(cell));
-            if (!label.empty() && seen.insert(label).second)
-                labels.push_back(std::move(label));
-        }
-        return true;
-    });
-    return labels;
+    return dataColumnLabels(tree);
 }
 
 ChartData collectChartData(const DataTree& tree, const std::vector<std::string>& labels)
@@ -269,7 +168,7 @@ ChartData collectChartData(const DataTree& tree, const std::vector<std::string>&
         for (ChartColumn& column : data.columns)
             column.values.push_back(blank);
         finder.forEachChosenCell(line, [&](int column, const DataNode* cell) {
-            data.columns[column].values.back() = cellNumber(cell->text());
+            data.columns[column].values.back() = chartValue(cell->text());
         });
     });
     sortByTime(data);

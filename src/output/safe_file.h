@@ -24,6 +24,9 @@ public:
     void discard();
 
     const std::string& path() const { return path_; }
+    // The temporary file while it is open. A library that writes files only
+    // by name writes there; commit() then syncs and renames what it wrote.
+    const std::string& temporaryPath() const { return temporaryPath_; }
     // Why open() or commit() failed, as the system says it ("No space left on device").
     const std::string& errorText() const { return errorText_; }
 

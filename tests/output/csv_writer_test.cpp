@@ -1,8 +1,7 @@
 #include "output/sample_data.h"
+#include "support/file_size_limit.h"
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace tsl;
@@ -13,28 +12,6 @@ namespace {
 std::string dataLineOf(const std::string& file) { return file.substr(std::min(file.size(), file.find("\r\n") + 2)); }
 
 const char* const openFailed = "ERROR: Problem encountered opening CSV output file.  No data was saved to file.";
-
-// The process may write no more than `limit` bytes to any file while this
-// lives, as on a disk that is full.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lowered = old_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include "input/read_commands.h"
 #include "input/label_templates.h"
 #include "output/csv_writer.h"
+#include "output/xlsx_writer.h"
 #include "ops/unit_conversion.h"
 #include "ops/fill_blanks.h"
 #include "ops/preview.h"
@@ -57,6 +58,7 @@ constexpr MessageMapEntry messageMap[] = {
     {id(ControlId::BracketEnable), N::Clicked, &D::OnBracketToggled},
     {id(ControlId::DateFormatList), N::SelectionChange, &D::OnDateFormatChanged},
     {id(ControlId::WriteDateFrom), N::Clicked, &D::OnWriteDateToggled},
+    {id(ControlId::SaveToExcel), N::Clicked, &D::OnSaveToExcel},
     {id(ControlId::Decimals), N::SelectionChange, &D::OnDecimalsChanged},
     {id(ControlId::SortRows), N::Clicked, &D::OnSortRowsToggled},
     {aboutCommandId, N::Command, &D::OnAbout},
@@ -121,6 +123,11 @@ void CCorvaneDlg::OnSaveToXml() { tsl::OnSaveToXml(*this); }
 void CCorvaneDlg::OnSaveToCsv()
 {
     tsl::OnSaveToCsv(*this);
+}
+
+void CCorvaneDlg::OnSaveToExcel()
+{
+    tsl::OnSaveToExcel(*this);
 }
 
 // --- operations on the data ---

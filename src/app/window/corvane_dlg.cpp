@@ -44,6 +44,7 @@ bool disabledDuringRead(ControlId id)
     case ControlId::FillBlanks:
     case ControlId::ReadLabelTemplate:
     case ControlId::SaveToCsv:
+    case ControlId::SaveToExcel:
     case ControlId::SaveToXml:
     case ControlId::SetOutputTemplate:
     case ControlId::DateFormatList:
@@ -156,6 +157,8 @@ void CCorvaneDlg::createControls()
     conversion_ = new QComboBox(this);
     clearCsvData_ = new QPushButton("Clear CSV Data", this);
     saveToCsv_ = new QPushButton("&Save to CSV", this);
+    saveToExcel_ = new QPushButton("Save to Excel", this);
+    saveToExcel_->setToolTip("Save the merged data as an Excel workbook");
     fillValue_ = new QPushButton("Fill Value", this);
     conversionColumn_ = new QLineEdit(this);
     fillBlanks_ = new QPushButton("Fill Blanks", this);
@@ -255,6 +258,12 @@ void CCorvaneDlg::arrangeControls()
     bracketRow->addStretch(1);
     grid->addWidget(bracket, 4, 1, 1, 5);
 
+    // Controls beyond the original rows, in a row of their own below them.
+    auto* addedRow = new QHBoxLayout;
+    addedRow->addWidget(saveToExcel_);
+    addedRow->addStretch(1);
+    grid->addLayout(addedRow, 5, 0, 1, 6);
+
     grid->setColumnStretch(0, 1);
 
     // Controls added to the window's own, in a row of their own so that they
@@ -294,6 +303,7 @@ void CCorvaneDlg::DoDataExchange()
         {ControlId::ConversionList, conversion_},
         {ControlId::ClearCsvData, clearCsvData_},
         {ControlId::SaveToCsv, saveToCsv_},
+        {ControlId::SaveToExcel, saveToExcel_},
         {ControlId::FillValue, fillValue_},
         {ControlId::ConversionColumn, conversionColumn_},
         {ControlId::FillBlanks, fillBlanks_},

@@ -117,6 +117,7 @@ public:
     void OnConversionChanged();
     void OnClearCsvData();
     void OnSaveToCsv();
+    void OnSaveToExcel();
     void OnFillValue();
     void OnFillBlanks();
     void OnSetOutputTemplate();
@@ -224,6 +225,7 @@ private:
     QComboBox* conversion_ = nullptr;
     QPushButton* clearCsvData_ = nullptr;
     QPushButton* saveToCsv_ = nullptr;
+    QPushButton* saveToExcel_ = nullptr;
     QPushButton* fillValue_ = nullptr;
     QLineEdit* conversionColumn_ = nullptr;
     QPushButton* fillBlanks_ = nullptr;
