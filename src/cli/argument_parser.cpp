@@ -1,5 +1,7 @@
 #include "cli/argument_parser.h"
 
+#include "app/version.h"
+
 #include <charconv>
 #include <ctime>
 
@@ -114,6 +116,10 @@ std::optional<ParsedCommandLine> parseCommandLine(const std::vector<std::string>
             parsed.help = true;
             continue;
         }
+        if (argument == "--version") {
+            parsed.version = true;
+            continue;
+        }
         ParsedAction action;
         action.definition = findAction(argument);
         if (!action.definition) {
@@ -128,12 +134,49 @@ std::optional<ParsedCommandLine> parseCommandLine(const std::vector<std::string>
     return parsed;
 }
 
+const HelpParts& helpParts()
+{
+    static const HelpParts parts{
+        "tsl [ACTION ...]",
+        "Merges logger CSV files onto one time grid, as the Tessaloom window does.",
+        "Actions run left to right; each is one user action of the window, and every line of the message log "
+        "is written to standard output.",
+        {"An empty FILE (\"\") stands for a dialog that was cancelled.",
+         "Exit status: 0 done; 1 a data file failed to read or a save could not be written; 2 an unknown action "
+         "or a malformed value (nothing is carried out).",
+         "Ctrl-C during a read stops the file being read; a second Ctrl-C ends tsl.",
+         "tsl --help shows this text, tsl --version the version."}};
+    return parts;
+}
+
+namespace {
+
+// Words of text in lines of at most `width` characters.
+std::string wrapped(const std::string& text, std::size_t width = 79)
+{
+    std::string out, line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            out += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return out + line + "\n";
+}
+
+} // namespace
+
 std::string helpText()
 {
-    std::string text = "Usage: tsl [ACTION ...]\n"
-                       "Merges logger CSV files onto one time grid, as the Tessaloom window does.\n"
-                       "Actions run left to right; each is one user action of the window, and\n"
-                       "every line of the message log is written to standard output.\n\n";
+    const HelpParts& parts = helpParts();
+    std::string text = "Usage: " + parts.synopsis + "\n" + parts.summary + "\n" + wrapped(parts.description) + "\n";
     for (const auto& definition : allActions()) {
         std::string left = "  " + definition.name + (definition.argumentHelp.empty() ? "" : " " + definition.argumentHelp);
         if (left.size() < 34)
@@ -142,11 +185,15 @@ std::string helpText()
             left += "\n" + std::string(34, ' ');
         text += left + definition.help + "\n";
     }
-    text += "\nAn empty FILE (\"\") stands for a dialog that was cancelled.\n"
-            "Exit status: 0 done; 1 a data file failed to read or a save could not be written;\n"
-            "2 an unknown action or a malformed value (nothing is carried out).\n"
-            "Ctrl-C during a read stops the file being read; a second Ctrl-C ends tsl.\n";
+    text += "\n";
+    for (const std::string& note : parts.notes)
+        text += wrapped(note);
     return text;
+}
+
+std::string versionText()
+{
+    return "tsl (Tessaloom) " + std::string(programVersion()) + "\n";
 }
 
 } // namespace tsl::cli

@@ -19,6 +19,10 @@ int main(int argc, char** argv)
         std::fputs(tsl::cli::helpText().c_str(), stdout);
         return 0;
     }
+    if (commandLine->version) {
+        std::fputs(tsl::cli::versionText().c_str(), stdout);
+        return 0;
+    }
     tsl::pinLocalTimeZone();
     tsl::cli::installInterruptHandler();
     tsl::cli::CliSession session(stdout, stderr);

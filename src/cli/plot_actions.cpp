@@ -24,24 +24,33 @@ std::vector<std::string>& plotColumns()
 #ifdef TSL_HAVE_CHART
 using PlotToFile = int (*)(CommandContext&, const std::string&, const std::vector<std::string>&);
 
-// The chart module beside the tsl program, loaded once, on the first chart:
-// drawing needs Qt, which tsl's other runs need not load. It stays loaded.
+// The chart module is loaded once, on the first chart: drawing needs Qt,
+// which tsl's other runs need not load. It stays loaded. It lies beside the
+// tsl program in a build tree, and in its own folder of the libraries once
+// installed; both are found from where this tsl is.
 PlotToFile chartModule(std::string& error)
 {
     static std::string loadError;
     static const PlotToFile plotToFile = []() -> PlotToFile {
         std::error_code ignored;
-        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored);
-        const std::string module = (self.parent_path() / "tsl_plot.so").string();
-        void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            loadError = dlerror();
-            return nullptr;
+        const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path();
+        for (const std::filesystem::path& place : {folder, folder / TSL_MODULE_FROM_TSL}) {
+            const std::string module = (place / "tsl_plot.so").lexically_normal().string();
+            if (!std::filesystem::exists(module, ignored))
+                continue;
+            void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                loadError = dlerror();
+                return nullptr;
+            }
+            auto entry = reinterpret_cast<PlotToFile>(dlsym(handle, "tslPlotToFile"));
+            if (!entry)
+                loadError = "the chart module " + module + " has no entry point";
+            return entry;
         }
-        auto entry = reinterpret_cast<PlotToFile>(dlsym(handle, "tslPlotToFile"));
-        if (!entry)
-            loadError = "the chart module " + module + " has no entry point";
-        return entry;
+        loadError = "the chart module tsl_plot.so is neither in " + folder.string() + " nor in " +
+                    (folder / TSL_MODULE_FROM_TSL).lexically_normal().string();
+        return nullptr;
     }();
     error = loadError;
     return plotToFile;

@@ -1,5 +1,6 @@
 #include "app/window/corvane_app.h"
 
+#include "app/version.h"
 #include "app/window/corvane_dlg.h"
 #include "app/window/window_icon.h"
 
@@ -7,16 +8,17 @@ namespace tsl {
 
 CCorvaneApp::CCorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {}
 
-bool CCorvaneApp::InitInstance()
+bool CCorvaneApp::InitInstance(const std::vector<std::string>& files)
 {
     // The settings key names where settings would live; nothing is ever
     // stored under it.
     setOrganizationName("Local AppWizard-Generated Applications");
     setApplicationName("Tessaloom");
-    setApplicationVersion("1.1");
+    setApplicationVersion(QString::fromUtf8(programVersion().data(), static_cast<qsizetype>(programVersion().size())));
     setWindowIcon(tessaloomIcon());
 
     CCorvaneDlg dialog;
+    dialog.openAtStart(files);
     dialog.exec();
     return false;
 }

@@ -679,6 +679,15 @@ void CCorvaneDlg::dropFiles(const std::vector<std::string>& paths)
     });
 }
 
+void CCorvaneDlg::openAtStart(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> absolute;
+    for (const std::string& path : paths)
+        absolute.push_back(QFile::encodeName(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath())
+                               .toStdString());
+    QMetaObject::invokeMethod(this, [this, absolute] { dropFiles(absolute); }, Qt::QueuedConnection);
+}
+
 void CCorvaneDlg::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasUrls())

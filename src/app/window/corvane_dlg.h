@@ -98,6 +98,9 @@ public:
     // Files dropped onto the window (or handed over as if they were): read now,
     // or once the running read has ended.
     void dropFiles(const std::vector<std::string>& paths);
+    // Files named on the command line: read as a drop once the window runs.
+    // Relative names are taken from the current folder.
+    void openAtStart(const std::vector<std::string>& paths);
 
     // --- the command map's handlers ---
     void OnIntervalChanged();

@@ -61,6 +61,7 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
         {ControlId::ConvertUnits, "Convert Units"},   {ControlId::ReadCsvData, "&Read CSV Data"},
         {ControlId::SaveToXml, "Save to XML"},        {ControlId::FillDatabase, "Fill Database"},
         {ControlId::ClearCsvData, "Clear CSV Data"},  {ControlId::SaveToCsv, "&Save to CSV"},
+        {ControlId::SaveToExcel, "Save to Excel"},
         {ControlId::FillValue, "Fill Value"},         {ControlId::FillBlanks, "Fill Blanks"},
         {ControlId::SetOutputTemplate, "Set Output Template"},
         {ControlId::ImportExports, "Import Exports..."}, {ControlId::LineLabel, "Line Label"},
@@ -96,8 +97,8 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
                                    : qobject_cast<QLineEdit*>(widget) != nullptr;
         QVERIFY2(rightKind, qPrintable(QString::number(entry.id)));
     }
-    // Fourteen buttons, five check boxes, six lists, the delimiter edit, About.
-    QCOMPARE(ids.size(), std::size_t(27));
+    // Fifteen buttons, five check boxes, six lists, the delimiter edit, About.
+    QCOMPARE(ids.size(), std::size_t(28));
 
     // The added controls share one row below the window's own rows.
     w.layout()->activate();
@@ -106,10 +107,11 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
     QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(QRect(0, decimals.top(), w.width(), decimals.height())));
     QVERIFY(w.control(ControlId::Log)->geometry().top() > decimals.bottom());
 
-    // A read locks eight of them and turns the read button into its stop.
+    // A read locks nine of them and turns the read button into its stop.
     const std::set<int> locked = {int(ControlId::ClearCsvData),      int(ControlId::ConvertUnits),
                                   int(ControlId::FillBlanks),        int(ControlId::ReadLabelTemplate),
                                   int(ControlId::SaveToCsv),         int(ControlId::SaveToXml),
+                                  int(ControlId::SaveToExcel),
                                   int(ControlId::SetOutputTemplate), int(ControlId::DateFormatList)};
     const std::map<int, bool> idle = enabledStates(w);
     QVERIFY(std::all_of(idle.begin(), idle.end(), [](const auto& state) { return state.second; }));

@@ -3,6 +3,7 @@
 #include "window_test_support.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
@@ -60,6 +61,7 @@ private slots:
     void stopQuestionDuringTheSecondOfThreeFiles();
     void cancelledChoiceLogsAndStaysIdle();
     void dropsAreReadAfterTheDropAndAfterACurrentRead();
+    void filesNamedAtStartAreReadAsADrop();
     void closeDuringAReadStopsItThenCloses();
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
@@ -162,6 +164,22 @@ void ReadingWindowTest::dropsAreReadAfterTheDropAndAfterACurrentRead()
     QVERIFY(!lockedForReading(w));
 }
 
+void ReadingWindowTest::filesNamedAtStartAreReadAsADrop()
+{
+    writeLoggerFile(b_, 10);
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    CCorvaneDlg w;
+    w.openAtStart({"a.csv", b_});
+    QDir::setCurrent(started);
+    QVERIFY(linesAfterWelcome(w).empty()); // nothing before the window runs
+    QTRY_COMPARE(countOf(linesAfterWelcome(w), "Finished reading files"), 1);
+    QCOMPARE(countOf(linesAfterWelcome(w), "Finished reading file."), 2);
+    // A relative name is the file in the folder the program started in.
+    QCOMPARE(w.fileRequest().initialFolder, b_);
+    QVERIFY(w.tree().findNode(w.tree().root(), "data"));
+}
+
 void ReadingWindowTest::closeDuringAReadStopsItThenCloses()
 {
     // The window waits for the read to stop. Then the Close button empties the
@@ -224,6 +242,7 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     w.controlAs<QPushButton>(ControlId::SaveToCsv)->click();
     w.controlAs<QComboBox>(ControlId::SplitList)->setCurrentIndex(2);
     w.controlAs<QPushButton>(ControlId::SaveToCsv)->click();
+    w.controlAs<QPushButton>(ControlId::SaveToExcel)->click();
     dialogs.choices = {{a_, c_}};
     readButton(w)->click();
     w.controlAs<QPushButton>(ControlId::ReadLabelTemplate)->click();
@@ -241,6 +260,7 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
         {FileDialogMode::Save, "Enter name of XML file to save data to:", "XML", "XML Files *.xml", false},
         {FileDialogMode::Save, "Enter CSV file name:", "CSV", "CSV Files *.csv", false},
         {FileDialogMode::Save, "Enter CSV file mask:", "CSV", "CSV Files *.csv", false},
+        {FileDialogMode::Save, "Enter Excel file mask:", "XLSX", "Excel Workbooks *.xlsx", false},
         {FileDialogMode::Open, "Find CSV Datafile", "CSV", "CSV Files *.csv", true},
         {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
     };
@@ -255,11 +275,11 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
         if (expected[i].mode == FileDialogMode::Open)
             QVERIFY(shown.options & FileRequest::FileMustExist);
     }
-    const FileRequest& read = dialogs.shown[5];
+    const FileRequest& read = dialogs.shown[6];
     QVERIFY(read.result.empty());
     QCOMPARE(read.initialFolder, FileRequest::startValues().initialFolder);
     // After the read the next dialog opens where the files were chosen.
-    QCOMPARE(dialogs.shown[6].initialFolder, dir_.path().toStdString());
+    QCOMPARE(dialogs.shown[7].initialFolder, dir_.path().toStdString());
 
     // Each request as Qt's dialog shows it.
     QFileDialog open;
