@@ -161,7 +161,7 @@ TEST(Tsl, HelpListsEveryActionOnOneScreen)
                                "--sort-rows",
                                "--read-template", "--output-template", "--add-output-template", "--read ",
                                "--drop", "--clear", "--convert", "--fill-blanks", "--fill-value", "--preview",
-                               "--save-csv", "--save-xml", "--plot ", "--plot-columns", "--query-database"})
+                               "--save-csv", "--save-xlsx", "--save-xml", "--plot ", "--plot-columns", "--query-database"})
         EXPECT_NE(run.out.find(action), std::string::npos) << action;
     EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 50);
 }
