@@ -9,8 +9,6 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace tsl {
 
