@@ -258,17 +258,13 @@ void CCorvaneDlg::arrangeControls()
     bracketRow->addStretch(1);
     grid->addWidget(bracket, 4, 1, 1, 5);
 
-    // Controls beyond the original rows, in a row of their own below them.
-    auto* addedRow = new QHBoxLayout;
-    addedRow->addWidget(saveToExcel_);
-    addedRow->addStretch(1);
-    grid->addLayout(addedRow, 5, 0, 1, 6);
-
     grid->setColumnStretch(0, 1);
 
     // Controls added to the window's own, in a row of their own so that they
     // move none of the rows above.
     auto* addedControls = new QHBoxLayout;
+    addedControls->addWidget(saveToExcel_);
+    addedControls->addSpacing(16);
     addedControls->addLayout(listWithCaption(decimals_, "< Decimals", this));
     addedControls->addSpacing(16);
     addedControls->addWidget(sortRows_);

@@ -107,7 +107,10 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
     w.layout()->activate();
     const QRect decimals = w.control(ControlId::Decimals)->geometry();
     QVERIFY(decimals.top() > w.control(ControlId::BracketStart)->parentWidget()->geometry().bottom());
-    QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(QRect(0, decimals.top(), w.width(), decimals.height())));
+    const QRect addedRow(0, decimals.top(), w.width(), decimals.height());
+    QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(addedRow));
+    const QRect excel = w.control(ControlId::SaveToExcel)->geometry();
+    QVERIFY(excel.intersects(addedRow) && excel.right() < decimals.left());
     QVERIFY(w.control(ControlId::Log)->geometry().top() > decimals.bottom());
 
     // A read locks nine of them and turns the read button into its stop.
