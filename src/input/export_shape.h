@@ -1,88 +1,50 @@
 #pragma once
 
+#include "input/export_stamps.h"
+
+#include <cstddef>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tsl {
 
-// An export's text turned into UTF-8, with what that took.
-struct DecodedExport {
+// Lines looked at to find the delimiter, the labels and the time columns.
+inline constexpr std::size_t shapeSampleLines = 200;
+
+// One line of an export as text, with its 1-based number in the file.
+struct NumberedLine {
+    std::size_t number = 0;
     std::string text;
-    std::string encoding; // "ASCII", "UTF-8", "Latin-1", "UTF-16LE", "UTF-16BE"
-    bool byteOrderMark = false;
 };
-
-DecodedExport decodeExport(std::string_view bytes);
-
-// The lines of a text; CR LF, LF and a lone CR all end a line.
-std::vector<std::string_view> splitLines(std::string_view text);
 
 // The fields of one line. A field that starts with a double quote runs to its
 // closing quote ("" inside stands for one quote), delimiters included.
 // Unquoted fields keep their blanks.
 std::vector<std::string> splitFields(std::string_view line, char delimiter, bool* sawQuotes = nullptr);
 
-enum class Meridiem { None, Am, Pm };
-
-// A time stamp as written, before the file's date order is known.
-struct RawStamp {
-    bool hasDate = false;
-    // The date's three parts in the order written; a named month is stored as
-    // its number and marked by namedMonth (1 or 2: which part it was).
-    int part[3] = {0, 0, 0};
-    int partDigits[3] = {0, 0, 0};
-    int namedMonth = 0;
-    bool hasTime = false;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    Meridiem meridiem = Meridiem::None;
-    std::string zone; // "CDT", "+00:00", "Z"; empty when none was written
-};
-
-// Reads "5/7/2022 12:00", "07-May-22 12:15:00 PM CDT", "2021-11-01 00:10:00+00:00",
-// "2021-11-19T00:00", "09.10.2020", "1:25 p" (a time alone) and the like.
-// Nothing is returned unless the whole text is a time stamp.
-std::optional<RawStamp> parseStamp(std::string_view text);
-
-enum class DateOrder { YearFirst, DayFirst, MonthFirst, Unknown };
-
-// A wall-clock time, as the logger wrote it.
-struct WallTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    auto operator<=>(const WallTime&) const = default;
-};
-
-// The stamp's date and time in the file's order, the year made four-digit
-// and a 12-hour clock made 24-hour; nothing when a field is impossible
-// (month 13, 31 April, hour 25, a 12-hour clock reading 13).
-std::optional<WallTime> resolveStamp(const RawStamp& stamp, DateOrder order);
-
-// Everything the import needs to know to rewrite one export.
+// Where an export keeps its labels, its time stamps and its readings.
 struct ExportShape {
-    DecodedExport decoded; // text, encoding
     char delimiter = ',';
     bool quoted = false;
-    std::size_t headerLine = 0;   // index of the header line (== firstDataLine when there is none)
     bool hasHeader = true;
-    std::size_t firstDataLine = 0;
-    std::vector<std::string> titleLines; // lines before the header
+    std::size_t firstDataLine = 0;         // number of the first line of readings
+    std::vector<std::string> titleLines;   // lines above the labels
+    // The label lines as written: above the main labels, the main labels,
+    // continued labels below, a line of units. Repeated further down (a
+    // printed report's pages), they are not readings.
+    std::vector<std::string> labelLines;
+    bool labelsOverTwoLines = false;
+    bool unitsLine = false;
     int dateColumn = 0;
-    int timeColumn = -1;          // the time's own column, -1 when it follows the date
-    std::vector<int> droppedColumns; // row numbers and further time stamps
+    int timeColumn = -1;                   // the time's own column, -1 when it follows the date
+    bool stampsHaveTimes = true;           // otherwise a date alone is a day's reading
+    std::vector<int> droppedColumns;       // row numbers and further time stamps
     std::vector<std::string> droppedColumnNames;
     std::vector<int> valueColumns;
-    std::vector<std::string> headerLabels; // as written, for each value column
-    std::string timeHeading;      // header text of the time stamp column(s)
-    DateOrder order = DateOrder::Unknown;
-    std::string orderReason;
-    bool monthNames = false;
-    bool twelveHour = false;
-    int yearDigits = 4;
-    std::set<std::string> zones;
+    std::vector<std::string> headerLabels; // for each value column, its label lines joined
+    std::string timeHeading;               // label of the time stamp column(s)
     bool decimalComma = false;
 };
 
@@ -91,17 +53,41 @@ struct ShapeResult {
     std::string refusal; // why the file cannot be understood
 };
 
-// Finds the shape of an export from its bytes alone.
-ShapeResult findExportShape(std::string_view bytes);
+// Finds the shape of an export from its first lines (at most
+// shapeSampleLines of them that are not blank).
+ShapeResult findExportShape(const std::vector<NumberedLine>& lines);
 
 // The stamp text of one data row in this shape ("date time" when they are in
 // two columns); empty when the row lacks the columns.
 std::string stampText(const ExportShape& shape, const std::vector<std::string>& fields);
 
-// Text without blanks at either end.
-std::string_view trimmed(std::string_view text);
+// What one line of an export is, for the import.
+enum class LineKind {
+    Heading,        // the labels, above the first reading
+    Title,          // a line above the labels
+    Blank,
+    TooLong,        // longer than the reader's line; cut, so not a whole line
+    NulBytes,       // holds NUL bytes
+    RepeatedLabels, // the labels or a title again (a printed report's next page)
+    DateAlone,      // a date and no time, in a file whose readings have times
+    NoStamp,        // no date and time where the readings have them
+    Reading,
+};
 
-// "MM/DD/YY 12-hour clock", the form of the time stamps as a person reads it.
-std::string describeStampForm(const ExportShape& shape);
+// Why a line that is not a reading was passed over ("a date and no time").
+std::string_view skippedReason(LineKind kind);
+
+struct ExportRow {
+    LineKind kind = LineKind::Blank;
+    std::vector<std::string> fields;
+    RawStamp stamp;
+};
+
+// Reads one line of an export in its shape.
+void readExportRow(const ExportShape& shape, std::size_t number, const std::string& text, bool cut, bool nul,
+                   ExportRow& row);
+
+// "°F", "(kW)", "[%RH]", "in. w.c.": a cell of a line of units.
+bool looksLikeUnit(std::string_view cell);
 
 } // namespace tsl

@@ -1,16 +1,15 @@
 #include "input/import_command.h"
 
-#include "input/read_commands.h"
-
 #include "app/command_context.h"
 #include "input/csv_reader.h"
 #include "input/label_templates.h"
+#include "input/log_lines.h"
+#include "input/read_commands.h"
 #include "tree/data_tree.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 namespace tsl {
@@ -21,6 +20,9 @@ namespace fs = std::filesystem;
 
 // The reader keeps readings of at most this many columns per file.
 constexpr std::size_t readerColumnLimit = 800;
+// A prepared copy holds at most this many lines (a change log held on a
+// ten-second grid over six years): beyond it the interval is too short.
+constexpr long long preparedLineLimit = 20'000'000;
 
 std::string plural(std::size_t n, const std::string& one, const std::string& many)
 {
@@ -35,104 +37,207 @@ std::string joined(const std::vector<std::string>& items, const std::string& sep
     return out;
 }
 
-std::string shapeText(const ExportShape& shape)
+std::string fileNameOf(const std::string& path)
 {
-    std::vector<std::string> parts;
-    parts.push_back(shape.decoded.encoding + (shape.decoded.byteOrderMark ? " with byte order mark" : ""));
-    parts.push_back(shape.delimiter == '\t' ? std::string("delimiter TAB")
-                                            : std::string("delimiter '") + shape.delimiter + "'");
-    if (shape.quoted)
-        parts.push_back("quoted fields");
-    if (shape.decimalComma)
-        parts.push_back("decimal commas");
-    if (!shape.titleLines.empty())
-        parts.push_back(plural(shape.titleLines.size(), "line", "lines") + " before the header");
-    if (!shape.hasHeader)
-        parts.push_back("no header line");
-    if (!shape.droppedColumnNames.empty())
-        parts.push_back("columns left out: " + joined(shape.droppedColumnNames, ", "));
-    return joined(parts, ", ");
+    return fs::path(path).filename().string();
 }
 
-std::string changedText(const PreparedStats& stats)
+// The order a date layout reads three numbers in, for dates that read
+// alike every way.
+DateOrder preferredOrder(DateFormatId layout)
 {
-    std::vector<std::string> parts;
-    if (stats.twelveHourTimes)
-        parts.push_back(plural(stats.twelveHourTimes, "time", "times") + " converted from 12-hour form");
-    if (stats.mapped)
-        parts.push_back(plural(stats.mapped, "text cell", "text cells") + " mapped to 1/0");
-    if (stats.missing)
-        parts.push_back(plural(stats.missing, "missing marker", "missing markers") + " made blank");
-    if (stats.blanked) {
-        std::vector<std::string> examples(stats.blankedTexts.begin(), stats.blankedTexts.end());
-        parts.push_back(plural(stats.blanked, "other text cell", "other text cells") + " made blank (" +
-                        joined(examples, ", ") + ")");
+    switch (layout) {
+    case 0:
+    case 2:
+        return DateOrder::DayFirst;
+    case 1:
+    case 3:
+        return DateOrder::MonthFirst;
+    default:
+        return DateOrder::YearFirst;
     }
-    return parts.empty() ? "nothing" : joined(parts, ", ");
 }
 
-std::string droppedText(const ExportShape& shape, const PreparedStats& stats)
+bool isExportName(const fs::path& path)
 {
-    std::vector<std::string> parts;
-    if (!shape.titleLines.empty())
-        parts.push_back(plural(shape.titleLines.size(), "title line", "title lines") + " (\"" +
-                        joined(shape.titleLines, "\", \"") + "\")");
-    for (const auto& [why, lines] : stats.dropped)
-        parts.push_back(plural(lines, "line", "lines") + " " + why);
-    return parts.empty() ? "none" : joined(parts, ", ");
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string name = path.filename().string();
+    const bool importsOwn = name.find(".import.") != std::string::npos ||
+                            name.find(".import-") != std::string::npos || name.rfind("import-template", 0) == 0;
+    return !importsOwn && (extension == ".csv" || extension == ".txt" || extension == ".dat");
 }
 
-void describe(FileImport& file, const ExportShape& shape)
+// Folders stand for the exports directly inside them, in name order.
+std::vector<std::string> expandFolders(const std::vector<std::string>& paths, ImportPlan& plan)
 {
-    const PreparedStats& stats = file.copy.stats;
-    auto& report = file.report;
-    report.emplace_back("shape", shapeText(shape));
-    if (shape.order != DateOrder::Unknown)
-        report.emplace_back("time", "column '" + shape.timeHeading + "', " + describeStampForm(shape) + "; " +
-                                        shape.orderReason);
-    if (!shape.zones.empty())
-        report.emplace_back("zones", joined({shape.zones.begin(), shape.zones.end()}, ", ") +
-                                         " (reported, not applied: times keep the logger's wall clock)");
-    report.emplace_back("rows", std::to_string(stats.rows));
-    if (stats.first) {
-        report.emplace_back("first", formatWallTime(*stats.first));
-        report.emplace_back("last", formatWallTime(*stats.last));
-        report.emplace_back("interval", formatStep(stats.typicalStep));
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (!fs::is_directory(path, error)) {
+            files.push_back(path);
+            continue;
+        }
+        std::vector<std::string> inside;
+        for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+            if (it->is_regular_file(error) && isExportName(it->path()))
+                inside.push_back(it->path().string());
+        std::sort(inside.begin(), inside.end());
+        plan.folders.emplace_back(path, inside.size());
+        if (inside.empty())
+            files.push_back(path);
+        files.insert(files.end(), inside.begin(), inside.end());
     }
-    report.emplace_back("columns",
-                        std::to_string(file.copy.labels.size()) + ": " + joined(file.copy.labels, ", "));
-    report.emplace_back("changed", changedText(stats));
-    report.emplace_back("dropped", droppedText(shape, stats));
+    return files;
 }
 
-FileImport examine(const std::string& path)
+// Irregular instants make a log of changes when its texts are states or
+// codes, or when its readings lie far apart; a logger that samples at a
+// rate has a regular step.
+bool isChangeLog(const ExportSurvey& survey, const TimeChecks& checks, const std::vector<ColumnKind>& kinds,
+                 std::string& rule)
+{
+    const StepTally& steps = checks.steps();
+    const std::optional<long long> median = steps.median();
+    if (steps.regular() || !median)
+        return false;
+    bool texts = false;
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        texts = texts || (kinds[i] != ColumnKind::Numbers && (survey.columns[i].count(CellKind::State) ||
+                                                               survey.columns[i].count(CellKind::Word) ||
+                                                               survey.columns[i].count(CellKind::Compass)));
+    const long long longest = checks.longest().empty() ? 0 : checks.longest().front().seconds;
+    const std::string found = "no regular step (median " + formatStep(*median) + ", longest " + formatStep(longest) +
+                              ", " + std::to_string(steps.total()) + " steps)";
+    if (texts) {
+        rule = "its readings are text states or codes at irregular instants: " + found;
+        return true;
+    }
+    if (longest >= 3600 && longest >= 10 * *median) {
+        rule = "its readings come at irregular instants far apart: " + found;
+        return true;
+    }
+    return false;
+}
+
+// A line counter standing in for the prepared copy.
+class CountedLines : public ReducedLines {
+public:
+    void line(long long, const ReducedValues&) override {}
+    void sameLines(long long, long long, long long, const ReducedValues&) override {}
+};
+
+class ImportPlanner {
+public:
+    ImportPlanner(CommandContext& context, ImportPlan& plan)
+        : plan_(plan), settings_(context.settings()),
+          keepGoing_([&context] {
+              context.pumpMessages();
+              return context.reading().stopRequested == 0;
+          })
+    {
+    }
+
+    FileImport examine(const std::string& path);
+
+private:
+    bool decide(FileImport& file, const ExportSurvey& survey, ImportDecisions& decisions);
+
+    ImportPlan& plan_;
+    ToolSettings settings_;
+    KeepGoing keepGoing_;
+};
+
+FileImport ImportPlanner::examine(const std::string& path)
 {
     FileImport file;
     file.source = path;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        file.refusal = "the file cannot be opened";
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        file.refusal = "it is a folder without exports (.csv, .txt or .dat files) directly inside";
         return file;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    ShapeResult found = findExportShape(bytes);
-    if (!found.shape) {
-        file.refusal = found.refusal;
+    ScanOutcome scan = scanExport(path, keepGoing_);
+    if (scan.stopped) {
+        plan_.stopped = true;
         return file;
     }
-    if (found.shape->valueColumns.size() > readerColumnLimit) {
-        file.refusal = "it has " + std::to_string(found.shape->valueColumns.size()) +
+    if (!scan.survey) {
+        file.refusal = scan.refusal;
+        return file;
+    }
+    const ExportSurvey& survey = *scan.survey;
+    if (survey.shape.valueColumns.size() > readerColumnLimit) {
+        file.refusal = "it has " + std::to_string(survey.shape.valueColumns.size()) +
                        " columns; the reader keeps at most 800 per file";
         return file;
     }
-    file.copy = prepareCopy(*found.shape, pointNameOf(path));
-    const bool headerOnly = found.shape->order == DateOrder::Unknown;
-    if (!headerOnly && file.copy.stats.rows == 0) {
-        file.refusal = "no line has a date and time that can be placed";
+    ImportDecisions decisions;
+    if (!decide(file, survey, decisions))
+        return file;
+
+    CountedLines counted;
+    const ReduceOutcome dryRun = reduceExport(file.recipe, plan_.legends, counted, keepGoing_);
+    if (dryRun.stopped) {
+        plan_.stopped = true;
         return file;
     }
-    describe(file, *found.shape);
+    if (!dryRun.error.empty()) {
+        file.refusal = dryRun.error;
+        return file;
+    }
+    if (dryRun.counts.lines > preparedLineLimit) {
+        file.refusal = "its prepared copy would hold " + std::to_string(dryRun.counts.lines) +
+                       " lines (more than 20,000,000): choose a longer interval";
+        return file;
+    }
+    file.placement = dryRun.counts;
+    file.marker = preparedMarker(path, settings_.interval, settings_.reduction);
+    file.report = describeImport(survey, decisions, file.recipe, plan_.legends, file.placement, settings_.decimals);
     return file;
+}
+
+bool ImportPlanner::decide(FileImport& file, const ExportSurvey& survey, ImportDecisions& decisions)
+{
+    CopyRecipe& recipe = file.recipe;
+    recipe.source = file.source;
+    recipe.shape = survey.shape;
+    recipe.labels = preparedLabels(survey.shape, pointNameOf(file.source));
+    for (const ColumnTally& tally : survey.columns)
+        decisions.kinds.push_back(tally.kind());
+    recipe.rules.kinds = decisions.kinds;
+    recipe.rules.step = intervalSeconds(settings_.interval);
+    recipe.rules.sampling = settings_.reduction == ReductionMode::Sampling;
+    if (survey.orders.empty()) {
+        if (survey.shape.firstDataLine > 0 && survey.skipped.empty())
+            return true; // labels only
+        file.refusal = "no line has a date and time that can be placed";
+        return false;
+    }
+
+    std::vector<WallTime> named = datesNamedIn(fs::path(file.source).stem().string());
+    for (const std::string& title : survey.shape.titleLines)
+        for (const WallTime& date : datesNamedIn(title))
+            named.push_back(date);
+    const OrderChoice order = chooseDateOrder(survey.orders, named, preferredOrder(settings_.dateFormat));
+    decisions.order = order.chosen;
+    decisions.orderReason = order.reason;
+    decisions.orderWarning = order.warning;
+    const TimeChecks& checks = survey.orders[order.chosen];
+    recipe.order = checks.order();
+    if (checks.readingLines() == 0) {
+        file.refusal = "no line has a date and time that can be placed (" + checks.impossible().describe() +
+                       " impossible, " + checks.outsideYears().describe() + " outside 1990 to 2050)";
+        return false;
+    }
+    decisions.changeLog = isChangeLog(survey, checks, decisions.kinds, decisions.changeLogRule);
+    recipe.rules.changeLog = decisions.changeLog;
+    for (std::size_t i = 0; i < decisions.kinds.size(); ++i)
+        if (decisions.kinds[i] == ColumnKind::Codes)
+            for (const std::string& word : survey.columns[i].words())
+                plan_.legends.code(recipe.labels[i], word);
+    return true;
 }
 
 std::string templateHeader(const std::vector<std::string>& labels)
@@ -178,22 +283,11 @@ void addToTemplate(CommandContext& context, const ImportPlan& plan)
     log.append("Done reading labels.");
 }
 
-void logReadResult(CommandContext& context, ReadResult result, ImportResult& outcome)
-{
-    ReadBatchResult counted;
-    reportReadResult(context, result, "There was an error while reading data.", counted);
-    outcome.finished += counted.finished;
-    outcome.stopped += counted.stopped;
-    outcome.failed += counted.failed;
-}
-
 void readCopies(CommandContext& context, const std::vector<std::string>& copies, ImportResult& outcome)
 {
     ReadingState& reading = context.reading();
     const DateFormatId userLayout = context.settings().dateFormat;
     context.setDateFormat(preparedDateFormat);
-    reading.readInProgress = 1;
-    setReadingState(context, true);
     for (const std::string& path : copies) {
         if (reading.stopRequested)
             break;
@@ -203,108 +297,189 @@ void readCopies(CommandContext& context, const std::vector<std::string>& copies,
             setReadingState(context, true);
         }
         context.log().append("Reading file " + logText(path));
-        logReadResult(context, readDataFile(context, path), outcome);
+        ReadBatchResult counted;
+        reportReadResult(context, readDataFile(context, path), "There was an error while reading data.", counted);
+        outcome.finished += counted.finished;
+        outcome.stopped += counted.stopped;
+        outcome.failed += counted.failed;
     }
-    reading.stopRequested = 0;
     context.setDateFormat(userLayout);
-    setReadingState(context, false);
-    reading.readInProgress = 0;
 }
 
-} // namespace
-
-ImportPlan planImport(const std::vector<std::string>& paths, const std::string& outputFolder)
+// Writes every prepared copy; the paths written, or nothing more once the
+// user stops.
+std::vector<std::string> writeCopies(CommandContext& context, const ImportPlan& plan, ImportResult& outcome)
 {
-    ImportPlan plan;
-    std::set<std::string> reserved(paths.begin(), paths.end());
-    for (const std::string& path : paths) {
-        FileImport file = examine(path);
-        if (file.refusal.empty()) {
-            file.preparedPath = preparedCopyPath(path, outputFolder, file.copy.text, reserved);
-            if (file.preparedPath.empty())
-                file.refusal = "no free name for its prepared copy";
-            else
-                reserved.insert(file.preparedPath);
-        }
-        if (file.refusal.empty())
-            for (const std::string& label : file.copy.labels)
-                if (std::find(plan.templateLabels.begin(), plan.templateLabels.end(), label) ==
-                    plan.templateLabels.end())
-                    plan.templateLabels.push_back(label);
-        if (file.refusal.empty())
-            file.report.emplace_back("prepared copy", file.preparedPath);
-        plan.files.push_back(std::move(file));
-    }
-    for (const FileImport& file : plan.files) {
-        if (!file.refusal.empty())
-            continue;
-        const std::string folder = fs::path(file.preparedPath).parent_path().string();
-        plan.templatePath = freePath(folder, "import-template", templateHeader(plan.templateLabels), reserved);
-        break;
-    }
-    return plan;
-}
-
-void logImportPlan(MessageLog& log, const ImportPlan& plan)
-{
-    for (const FileImport& file : plan.files) {
-        if (!file.refusal.empty()) {
-            log.append("Import refused: " + logText(file.source) + ": " + file.refusal);
-            continue;
-        }
-        log.append("Import " + logText(file.source));
-        for (const auto& [item, text] : file.report)
-            log.append("   " + item + ": " + logText(text));
-    }
-}
-
-ImportResult runImport(CommandContext& context, const ImportPlan& plan)
-{
-    ImportResult outcome;
     MessageLog& log = context.log();
-    if (context.reading().readInProgress) {
-        log.append("Import not started: a read is running. Import again when it has finished.");
-        log.showLast();
-        return outcome;
-    }
-    outcome.started = true;
+    CodeLegends legends = plan.legends;
+    const KeepGoing keepGoing = [&context] {
+        context.pumpMessages();
+        return context.reading().stopRequested == 0;
+    };
     std::vector<std::string> copies;
     for (const FileImport& file : plan.files) {
         if (!file.refusal.empty()) {
             ++outcome.refused;
             continue;
         }
-        std::string error;
-        if (!writeWholeFile(file.preparedPath, file.copy.text, error)) {
+        std::error_code error;
+        fs::create_directories(fs::path(file.preparedPath).parent_path(), error);
+        const ReduceOutcome written = writePreparedCopy(file.preparedPath, file.marker, file.recipe, legends, keepGoing);
+        if (written.stopped) {
+            ++outcome.stopped;
+            log.append("Import stopped by manual command while writing " + logText(file.preparedPath) +
+                       ": nothing more is written or read.");
+            return {};
+        }
+        if (!written.error.empty()) {
             ++outcome.writeFailed;
-            log.append("Import: could not write " + logText(file.preparedPath) + ": " + error);
+            log.append("Import: could not write " + logText(file.preparedPath) + ": " + written.error);
             continue;
         }
         copies.push_back(file.preparedPath);
     }
-    outcome.imported = static_cast<int>(copies.size());
-    outcome.preparedPaths = copies;
-    if (!copies.empty()) {
-        std::string error;
-        if (plan.templatePath.empty() || !writeWholeFile(plan.templatePath, templateHeader(plan.templateLabels), error))
-            log.append("Import: could not write the label template " + logText(plan.templatePath) + ": " + error);
-        else
-            outcome.templatePath = plan.templatePath;
-        log.append("Import: label template " + logText(plan.templatePath) + " with " +
-                   plural(plan.templateLabels.size(), "column", "columns"));
-        addToTemplate(context, plan);
-        readCopies(context, copies, outcome);
+    return copies;
+}
+
+void logFailure(MessageLog& log, const char* what)
+{
+    log.append(std::string("ERROR- the import failed: ") + what);
+    log.showLast();
+}
+
+} // namespace
+
+ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths, const std::string& outputFolder)
+{
+    ImportPlan plan;
+    ReadingState& reading = context.reading();
+    const bool ownState = reading.readInProgress == 0;
+    if (ownState) {
+        reading.readInProgress = 1;
+        setReadingState(context, true);
     }
+    ImportPlanner planner(context, plan);
+    const std::vector<std::string> files = expandFolders(paths, plan);
+    std::set<std::string> reserved(files.begin(), files.end());
+    const ToolSettings settings = context.settings();
+    for (const std::string& path : files) {
+        FileImport file;
+        try {
+            file = planner.examine(path);
+        } catch (const std::exception& error) {
+            file.source = path;
+            file.refusal = std::string("an unexpected error while examining it: ") + error.what();
+        } catch (...) {
+            file.source = path;
+            file.refusal = "an unexpected error while examining it";
+        }
+        if (plan.stopped)
+            break;
+        if (file.refusal.empty()) {
+            file.preparedPath = preparedCopyPath(path, outputFolder, reserved);
+            if (file.preparedPath.empty())
+                file.refusal = "no free name for its prepared copy";
+            else
+                reserved.insert(file.preparedPath);
+        }
+        if (file.refusal.empty()) {
+            for (const std::string& label : file.recipe.labels)
+                if (std::find(plan.templateLabels.begin(), plan.templateLabels.end(), label) ==
+                    plan.templateLabels.end())
+                    plan.templateLabels.push_back(label);
+            file.report.emplace_back("prepared copy",
+                                     file.preparedPath + " (" + gridText(settings.interval, settings.reduction) + ")");
+        }
+        plan.files.push_back(std::move(file));
+    }
+    for (const FileImport& file : plan.files) {
+        if (!file.refusal.empty())
+            continue;
+        const std::string header = templateHeader(plan.templateLabels);
+        plan.templatePath = freePath(fs::path(file.preparedPath).parent_path().string(), "import-template",
+                                     [&](const std::string& path) { return holdsExactly(path, header); }, reserved);
+        break;
+    }
+    reading.stopRequested = 0;
+    if (ownState) {
+        setReadingState(context, false);
+        reading.readInProgress = 0;
+    }
+    return plan;
+}
+
+void logImportPlan(MessageLog& log, const ImportPlan& plan)
+{
+    for (const auto& [folder, files] : plan.folders)
+        log.append("Import folder " + logText(folder) + ": " + plural(files, "export", "exports") +
+                   " (.csv, .txt, .dat) inside");
+    for (const FileImport& file : plan.files) {
+        if (!file.refusal.empty()) {
+            log.append("Import refused: " + logText(file.source) + ": " + file.refusal);
+            continue;
+        }
+        log.append("Import " + logText(file.source));
+        const std::string name = fileNameOf(file.source);
+        for (const auto& [item, text] : file.report) {
+            if (item == warningItem)
+                log.append(std::string(warningItem) + ": " + logText(name) + ": " + logText(text));
+            else
+                log.append("   " + item + ": " + logText(text));
+        }
+    }
+    if (plan.stopped)
+        log.append("Import stopped by manual command while examining the exports: nothing was written or read.");
+}
+
+ImportResult runImport(CommandContext& context, const ImportPlan& plan)
+{
+    ImportResult outcome;
+    MessageLog& log = context.log();
+    ReadingState& reading = context.reading();
+    if (reading.readInProgress) {
+        log.append("Import not started: a read is running. Import again when it has finished.");
+        log.showLast();
+        return outcome;
+    }
+    if (plan.stopped) {
+        outcome.stopped = 1;
+        log.showLast();
+        return outcome;
+    }
+    outcome.started = true;
+    reading.readInProgress = 1;
+    setReadingState(context, true);
+    try {
+        const std::vector<std::string> copies = writeCopies(context, plan, outcome);
+        outcome.imported = static_cast<int>(copies.size());
+        outcome.preparedPaths = copies;
+        if (!copies.empty()) {
+            std::string error;
+            if (plan.templatePath.empty() ||
+                !writeWholeFile(plan.templatePath, templateHeader(plan.templateLabels), error))
+                log.append("Import: could not write the label template " + logText(plan.templatePath) + ": " + error);
+            else
+                outcome.templatePath = plan.templatePath;
+            log.append("Import: label template " + logText(plan.templatePath) + " with " +
+                       plural(plan.templateLabels.size(), "column", "columns"));
+            addToTemplate(context, plan);
+            readCopies(context, copies, outcome);
+        }
+    } catch (const std::exception& error) {
+        ++outcome.failed;
+        logFailure(log, error.what());
+    } catch (...) {
+        ++outcome.failed;
+        logFailure(log, "unknown error");
+    }
+    reading.stopRequested = 0;
+    setReadingState(context, false);
+    reading.readInProgress = 0;
     log.append("Import finished: " + plural(static_cast<std::size_t>(outcome.imported), "file", "files") +
                " prepared and read, " + std::to_string(outcome.refused) + " refused" +
                (outcome.writeFailed ? ", " + std::to_string(outcome.writeFailed) + " not written" : ""));
     log.showLast();
     return outcome;
-}
-
-ImportResult OnImportExports(CommandContext& context, const std::vector<std::string>& paths)
-{
-    return OnImportExports(context, paths, {});
 }
 
 ImportResult OnImportExports(CommandContext& context, const std::vector<std::string>& paths,
@@ -315,9 +490,18 @@ ImportResult OnImportExports(CommandContext& context, const std::vector<std::str
         context.log().showLast();
         return {};
     }
-    const ImportPlan plan = planImport(paths, outputFolder);
-    logImportPlan(context.log(), plan);
-    return runImport(context, plan);
+    try {
+        const ImportPlan plan = planImport(context, paths, outputFolder);
+        logImportPlan(context.log(), plan);
+        return runImport(context, plan);
+    } catch (const std::exception& error) {
+        logFailure(context.log(), error.what());
+    } catch (...) {
+        logFailure(context.log(), "unknown error");
+    }
+    ImportResult failed;
+    failed.failed = 1;
+    return failed;
 }
 
 } // namespace tsl

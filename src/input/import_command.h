@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/export_shape.h"
+#include "input/import_report.h"
 #include "input/prepared_copy.h"
 
 #include <string>
@@ -16,19 +16,23 @@ class MessageLog;
 struct FileImport {
     std::string source;
     std::string refusal; // why it cannot be imported; empty when it can
-    PreparedCopy copy;
+    CopyRecipe recipe;
+    std::string marker;          // the prepared copy's second line
+    ReductionCounts placement;   // what the prepared copy will hold
     std::string preparedPath;
-    // What was found and what was changed, item by item ("shape", "rows",
-    // "first", "last", "interval", "columns", "changed", "dropped", "zones"):
-    // the log's lines and the rows of the window's table.
-    std::vector<std::pair<std::string, std::string>> report;
+    // What was found and what will be changed, item by item: the log's lines
+    // and the rows of the window's review.
+    std::vector<ReportItem> report;
 };
 
 // A batch of exports examined, nothing written yet.
 struct ImportPlan {
     std::vector<FileImport> files;
-    std::vector<std::string> templateLabels; // every column of every file, once
+    std::vector<std::pair<std::string, std::size_t>> folders; // folders given, with the files found in them
+    std::vector<std::string> templateLabels;                 // every column of every file, once
     std::string templatePath;
+    CodeLegends legends;
+    bool stopped = false; // the user stopped the examination
 };
 
 struct ImportResult {
@@ -37,18 +41,22 @@ struct ImportResult {
     int refused = 0;
     int writeFailed = 0;
     int finished = 0;
-    int stopped = 0;
+    int stopped = 0; // files whose examination, writing or reading was stopped
     int failed = 0;
     std::vector<std::string> preparedPaths;
     std::string templatePath;
 };
 
-// Examines each export (its shape, rows, labels) and names the prepared
-// copies and the label template: beside the originals, or in outputFolder.
-ImportPlan planImport(const std::vector<std::string>& paths, const std::string& outputFolder = {});
+// Examines each export (a folder stands for the exports in it): its shape,
+// every line and cell, its date order, how its readings land on the grid
+// in force (interval and reduction read now), and names the prepared copies
+// and the label template, beside the originals or in outputFolder. Keeps the
+// window alive meanwhile; a stop request ends the examination.
+ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths,
+                      const std::string& outputFolder = {});
 
-// The plan's report in the log: per file what was found and changed, or why
-// it was refused.
+// The plan's report in the log: per file what was found and will be
+// changed, WARNING lines for every guess, or why it was refused.
 void logImportPlan(MessageLog& log, const ImportPlan& plan);
 
 // Writes the prepared copies and the template file, adds the template's
@@ -57,8 +65,7 @@ void logImportPlan(MessageLog& log, const ImportPlan& plan);
 ImportResult runImport(CommandContext& context, const ImportPlan& plan);
 
 // "Import Exports...": plan, report in the log, write and read.
-ImportResult OnImportExports(CommandContext& context, const std::vector<std::string>& paths);
 ImportResult OnImportExports(CommandContext& context, const std::vector<std::string>& paths,
-                             const std::string& outputFolder);
+                             const std::string& outputFolder = {});
 
 } // namespace tsl

@@ -4,6 +4,7 @@
 #include "output/safe_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +18,6 @@ namespace fs = std::filesystem;
 
 // Labels stay well inside the reader's 259-byte label buffer.
 constexpr std::size_t labelBytes = 200;
-// Distinct blanked texts kept for the report.
-constexpr std::size_t blankedExamples = 5;
 
 std::string lowered(std::string_view text)
 {
@@ -26,41 +25,6 @@ std::string lowered(std::string_view text)
     for (char c : text)
         out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return out;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// [sign] digits [point digits] [exponent], at least one digit; the point may
-// be a comma when the file writes decimal commas.
-bool isNumber(std::string_view t, bool decimalComma)
-{
-    std::size_t i = 0;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < t.size() && isDigit(t[i]))
-        ++i, ++digits;
-    if (i < t.size() && (t[i] == '.' || (decimalComma && t[i] == ','))) {
-        ++i;
-        while (i < t.size() && isDigit(t[i]))
-            ++i, ++digits;
-    }
-    if (!digits)
-        return false;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
-            ++i;
-        std::size_t exponent = 0;
-        while (i < t.size() && isDigit(t[i]))
-            ++i, ++exponent;
-        if (!exponent)
-            return false;
-    }
-    return i == t.size();
 }
 
 // Whether the reader's header rule and the template rule both keep this last byte.
@@ -119,62 +83,58 @@ void splitUnit(std::string text, std::string& name, std::string& unit)
     unit.clear();
 }
 
-long long daysFromCivil(int y, int m, int d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
+// The prepared copy's lines as they are reduced.
+class CopyLines : public ReducedLines {
+public:
+    explicit CopyLines(std::FILE* file) : file_(file) {}
 
-long long wallSeconds(const WallTime& t)
-{
-    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-}
+    void line(long long instant, const ReducedValues& values) override
+    {
+        const WallTime t = wallTimeAt(instant);
+        char text[64];
+        int length = std::snprintf(text, sizeof text, "%04d/%02d/%02d,%02d:%02d:%02d", t.year, t.month, t.day,
+                                   t.hour, t.minute, t.second);
+        line_.assign(text, static_cast<std::size_t>(length));
+        for (const std::optional<double>& value : values) {
+            line_ += ',';
+            if (!value)
+                continue;
+            const auto written = std::to_chars(text, text + sizeof text, *value);
+            line_.append(text, written.ptr);
+        }
+        line_ += "\r\n";
+        std::fwrite(line_.data(), 1, line_.size(), file_);
+    }
 
-std::string readWholeFile(const std::string& path, bool& ok)
+private:
+    std::FILE* file_;
+    std::string line_;
+};
+
+std::string readStart(const std::string& path, std::size_t bytes)
 {
     std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    return ok ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
+    std::string start(bytes, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(bytes));
+    start.resize(static_cast<std::size_t>(in.gcount()));
+    return start;
+}
+
+// A file that the import wrote from this source: its second line is the
+// marker that names it.
+bool isOwnCopy(const std::string& path, const std::string& source)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return false;
+    const std::string start = readStart(path, 64 * 1024);
+    const std::size_t firstEnd = start.find("\r\n");
+    const std::string own = "Prepared data from " + source + ";";
+    return start.rfind("Date,Time", 0) == 0 && firstEnd != std::string::npos &&
+           start.compare(firstEnd + 2, own.size(), own) == 0;
 }
 
 } // namespace
-
-std::string preparedCell(std::string_view cell, bool decimalComma, CellOutcome& outcome)
-{
-    const std::string_view t = trimmed(cell);
-    if (t.empty()) {
-        outcome = CellOutcome::Empty;
-        return {};
-    }
-    if (isNumber(t, decimalComma)) {
-        outcome = CellOutcome::Number;
-        std::string number(t.front() == '+' ? t.substr(1) : t);
-        std::replace(number.begin(), number.end(), ',', '.');
-        return number;
-    }
-    const std::string word = lowered(t);
-    for (std::string_view on : {"on", "true", "yes", "occupied", "active", "enabled"})
-        if (word == on) {
-            outcome = CellOutcome::Mapped;
-            return "1";
-        }
-    for (std::string_view off : {"off", "false", "no", "unoccupied", "inactive", "disabled"})
-        if (word == off) {
-            outcome = CellOutcome::Mapped;
-            return "0";
-        }
-    for (std::string_view missing : {"nan", "-nan", "null", "none", "n/a", "na", "#n/a", "-", "--", "---"})
-        if (word == missing) {
-            outcome = CellOutcome::Missing;
-            return {};
-        }
-    outcome = CellOutcome::Blanked;
-    return {};
-}
 
 std::string preparedLabel(std::string_view label, std::string_view pointName)
 {
@@ -220,102 +180,114 @@ std::string pointNameOf(const std::string& path)
     return fs::path(path).stem().string();
 }
 
-PreparedCopy prepareCopy(const ExportShape& shape, std::string_view pointName)
+
+long long intervalSeconds(DataInterval interval)
 {
-    PreparedCopy copy;
-    copy.labels = preparedLabels(shape, pointName);
-    std::string& out = copy.text;
-    out = "Date,Time";
-    for (const std::string& label : copy.labels)
-        out += "," + label;
-    out += "\r\n";
-
-    PreparedStats& stats = copy.stats;
-    std::vector<long long> steps;
-    std::optional<long long> previous;
-    const std::vector<std::string_view> lines = splitLines(shape.decoded.text);
-    for (std::size_t i = shape.firstDataLine; i < lines.size(); ++i) {
-        if (trimmed(lines[i]).empty())
-            continue;
-        const std::vector<std::string> fields = splitFields(lines[i], shape.delimiter);
-        const std::optional<RawStamp> stamp = parseStamp(stampText(shape, fields));
-        if (!stamp || !stamp->hasDate) {
-            ++stats.dropped["without a date and time that can be read"];
-            continue;
-        }
-        const std::optional<WallTime> time = resolveStamp(*stamp, shape.order);
-        if (!time) {
-            ++stats.dropped["with an impossible date or time"];
-            continue;
-        }
-        if (time->year < 1990 || time->year > 2050) {
-            ++stats.dropped["dated outside 1990 to 2050, the years the reader keeps"];
-            continue;
-        }
-        if (stamp->meridiem != Meridiem::None)
-            ++stats.twelveHourTimes;
-
-        char stampBuffer[32];
-        std::snprintf(stampBuffer, sizeof stampBuffer, "%04d/%02d/%02d,%02d:%02d:%02d", time->year, time->month,
-                      time->day, time->hour, time->minute, time->second);
-        out += stampBuffer;
-        for (int column : shape.valueColumns) {
-            const std::string_view cell =
-                static_cast<std::size_t>(column) < fields.size() ? std::string_view(fields[column]) : "";
-            CellOutcome outcome;
-            out += ',';
-            out += preparedCell(cell, shape.decimalComma, outcome);
-            stats.mapped += outcome == CellOutcome::Mapped;
-            stats.missing += outcome == CellOutcome::Missing;
-            if (outcome == CellOutcome::Blanked) {
-                ++stats.blanked;
-                if (stats.blankedTexts.size() < blankedExamples)
-                    stats.blankedTexts.insert(std::string(trimmed(cell)));
-            }
-        }
-        out += "\r\n";
-
-        ++stats.rows;
-        if (!stats.first)
-            stats.first = time;
-        stats.last = time;
-        const long long seconds = wallSeconds(*time);
-        if (previous && seconds > *previous)
-            steps.push_back(seconds - *previous);
-        previous = seconds;
+    switch (interval) {
+    case DataInterval::None:
+        return 0;
+    case DataInterval::Sec10:
+        return 10;
+    case DataInterval::Min1:
+        return 60;
+    case DataInterval::Min2:
+        return 120;
+    case DataInterval::Min5:
+        return 300;
+    case DataInterval::Min10:
+        return 600;
+    case DataInterval::Min15:
+        return 900;
     }
-    if (!steps.empty()) {
-        std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
-        stats.typicalStep = steps[steps.size() / 2];
-    }
-    return copy;
+    return 0;
 }
 
-std::string formatWallTime(const WallTime& t)
+std::string gridText(DataInterval interval, ReductionMode reduction)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
-    return buffer;
+    const int i = static_cast<int>(interval);
+    return "grid " +
+           std::string(i >= 0 && i < static_cast<int>(intervalItems.size()) ? intervalItems[i] : "No Interval") +
+           ", " + std::string(reductionItems[reduction == ReductionMode::Sampling ? 1 : 0]);
 }
 
-std::string formatStep(long long seconds)
+std::string preparedMarker(const std::string& source, DataInterval interval, ReductionMode reduction)
 {
-    if (seconds <= 0)
-        return "none";
-    if (seconds % 86400 == 0)
-        return std::to_string(seconds / 86400) + (seconds == 86400 ? " day" : " days");
+    return "Prepared data from " + source + "; " + gridText(interval, reduction);
+}
+
+ReduceOutcome reduceExport(const CopyRecipe& recipe, CodeLegends& legends, ReducedLines& out,
+                           const KeepGoing& keepGoing)
+{
+    ReduceOutcome outcome;
+    ExportLines lines;
+    if (!lines.open(recipe.source, outcome.error))
+        return outcome;
+    const ExportShape& shape = recipe.shape;
+    GridReducer reducer(recipe.rules, out);
+    ExportRow row;
+    ReducedValues values(shape.valueColumns.size());
     std::string text;
-    if (seconds >= 3600)
-        text = std::to_string(seconds / 3600) + " h";
-    if (seconds % 3600 >= 60)
-        text += (text.empty() ? "" : " ") + std::to_string(seconds % 3600 / 60) + " min";
-    if (seconds % 60)
-        text += (text.empty() ? "" : " ") + std::to_string(seconds % 60) + " s";
-    return text;
+    while (lines.next(text)) {
+        if (lines.lineNumber() % linesBetweenPumps == 0 && !keepGoing()) {
+            outcome.stopped = true;
+            return outcome;
+        }
+        readExportRow(shape, lines.lineNumber(), text, lines.lineCut(), lines.lineHasNul(), row);
+        if (row.kind != LineKind::Reading)
+            continue;
+        const std::optional<WallTime> time = resolveStamp(row.stamp, recipe.order);
+        if (!time || time->year < firstYearKept || time->year > lastYearKept)
+            continue;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const std::size_t column = static_cast<std::size_t>(shape.valueColumns[i]);
+            const Cell cell = classifyCell(column < row.fields.size() ? std::string_view(row.fields[column]) : "",
+                                           shape.decimalComma);
+            double value = 0;
+            values[i].reset();
+            if (cellValue(cell, recipe.rules.kinds[i], recipe.labels[i], legends, value))
+                values[i] = value;
+        }
+        reducer.add(wallSeconds(*time) + (row.stamp.fraction ? 1 : 0), values);
+    }
+    reducer.finish();
+    if (lines.readFailed())
+        outcome.error = "the export could not be read to its end";
+    outcome.counts = reducer.counts();
+    return outcome;
 }
 
-std::string freePath(const std::string& folder, const std::string& stem, std::string_view content,
+ReduceOutcome writePreparedCopy(const std::string& path, const std::string& marker, const CopyRecipe& recipe,
+                                CodeLegends& legends, const KeepGoing& keepGoing)
+{
+    ReduceOutcome outcome;
+    SafeFileWriter writer(path);
+    if (!writer.open()) {
+        outcome.error = writer.errorText();
+        return outcome;
+    }
+    std::string head = "Date,Time";
+    for (const std::string& label : recipe.labels)
+        head += "," + label;
+    head += "\r\n" + marker + "\r\n";
+    std::fwrite(head.data(), 1, head.size(), writer.file());
+    CopyLines lines(writer.file());
+    outcome = reduceExport(recipe, legends, lines, keepGoing);
+    if (outcome.stopped || !outcome.error.empty()) {
+        writer.discard();
+        return outcome;
+    }
+    if (std::ferror(writer.file())) {
+        outcome.error = "the file could not be written whole";
+        writer.discard();
+        return outcome;
+    }
+    if (!writer.commit())
+        outcome.error = writer.errorText();
+    return outcome;
+}
+
+std::string freePath(const std::string& folder, const std::string& stem,
+                     const std::function<bool(const std::string&)>& mayReplace,
                      const std::set<std::string>& reserved)
 {
     for (int n = 1; n <= 1000; ++n) {
@@ -324,29 +296,35 @@ std::string freePath(const std::string& folder, const std::string& stem, std::st
         if (reserved.count(path))
             continue;
         std::error_code error;
-        if (!fs::exists(path, error) && !error)
-            return path;
-        bool ok = false;
-        if (fs::is_regular_file(path, error) && readWholeFile(path, ok) == content && ok)
+        const fs::file_type type = fs::symlink_status(path, error).type();
+        if (type == fs::file_type::not_found || (type != fs::file_type::none && mayReplace(path)))
             return path;
     }
     return {};
 }
 
-std::string preparedCopyPath(const std::string& source, const std::string& folder, std::string_view content,
+std::string preparedCopyPath(const std::string& source, const std::string& folder,
                              const std::set<std::string>& reserved)
 {
     const fs::path original(source);
     std::string where = folder;
     if (where.empty())
         where = original.has_parent_path() ? original.parent_path().string() : ".";
-    return freePath(where, original.stem().string() + ".import", content, reserved);
+    return freePath(where, original.stem().string() + ".import",
+                    [&](const std::string& path) { return isOwnCopy(path, source); }, reserved);
+}
+
+bool holdsExactly(const std::string& path, std::string_view content)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error) || fs::file_size(path, error) != content.size() || error)
+        return false;
+    return readStart(path, content.size()) == content;
 }
 
 bool writeWholeFile(const std::string& path, std::string_view content, std::string& error)
 {
-    bool ok = false;
-    if (readWholeFile(path, ok) == content && ok)
+    if (holdsExactly(path, content))
         return true;
     SafeFileWriter writer(path);
     if (!writer.open()) {

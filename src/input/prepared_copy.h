@@ -1,9 +1,10 @@
 #pragma once
 
-#include "input/export_shape.h"
+#include "app/tool_settings.h"
+#include "input/export_scan.h"
+#include "input/grid_reduction.h"
 
-#include <map>
-#include <optional>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,14 +15,6 @@ namespace tsl {
 // The date layout of every prepared copy: "YYYY/MM/DD" in one column and the
 // time in the next. It reads four-digit years as written, 1990 to 1999 too.
 inline constexpr int preparedDateFormat = 4;
-
-// What a cell of an export became in the prepared copy.
-enum class CellOutcome { Number, Mapped, Missing, Blanked, Empty };
-
-// A reading as the reader takes it: numbers unchanged (a decimal comma made a
-// point), On/Off, True/False, Yes/No and the like as 1 and 0, missing markers
-// (nan, ---, n/a) and any other text as an empty cell.
-std::string preparedCell(std::string_view cell, bool decimalComma, CellOutcome& outcome);
 
 // A column label that the label template and the reader's header read alike:
 // no delimiter, no quotes, at least two bytes, ending in a byte from '0' up
@@ -35,47 +28,61 @@ std::vector<std::string> preparedLabels(const ExportShape& shape, std::string_vi
 // The point a one-point export holds, from its file name ("S-7_DA-T.csv").
 std::string pointNameOf(const std::string& path);
 
-struct PreparedStats {
-    std::size_t rows = 0;
-    std::optional<WallTime> first;
-    std::optional<WallTime> last;
-    long long typicalStep = 0; // seconds; the median step between rows
-    std::size_t twelveHourTimes = 0;
-    std::size_t mapped = 0;
-    std::size_t missing = 0;
-    std::size_t blanked = 0;
-    std::set<std::string> blankedTexts; // the first few distinct ones
-    std::map<std::string, std::size_t> dropped; // why -> lines
-};
+// The grid step of an interval in seconds; 0 for "No Interval".
+long long intervalSeconds(DataInterval interval);
 
-struct PreparedCopy {
+// What the prepared copy of one export is made from.
+struct CopyRecipe {
+    std::string source;
+    ExportShape shape;
+    DateOrder order = DateOrder::MonthFirst;
+    ReductionRules rules;
     std::vector<std::string> labels;
-    std::string text; // the whole file, CR LF line ends
-    PreparedStats stats;
 };
 
-// Rewrites an export in its shape as a file the reader reads exactly:
-// "Date,Time,<labels>" and then "YYYY/MM/DD,hh:mm:ss,<readings>" per line,
-// keeping the wall clock the logger wrote.
-PreparedCopy prepareCopy(const ExportShape& shape, std::string_view pointName);
+// "grid 5 Min, Average Data": what a prepared copy was made for.
+std::string gridText(DataInterval interval, ReductionMode reduction);
 
-// "2022-05-07 12:15:00"
-std::string formatWallTime(const WallTime& time);
-// "5 min", "30 s", "1 h 30 min", "1 day"
-std::string formatStep(long long seconds);
+// The second line of a prepared copy: its source and the grid it was made
+// for. It holds the word "data", and the reader passes over every line that
+// does, so it is never read as a reading.
+std::string preparedMarker(const std::string& source, DataInterval interval, ReductionMode reduction);
 
-// A path in folder for stem + ".csv" that replaces nothing: the first of
-// stem.csv, stem-2.csv, ... that does not exist, is not reserved, or already
-// holds exactly content. Empty when none of the first thousand is free.
-std::string freePath(const std::string& folder, const std::string& stem, std::string_view content,
+struct ReduceOutcome {
+    ReductionCounts counts;
+    bool stopped = false;
+    std::string error; // why the export or the copy could not be read or written
+};
+
+// Reads the export once more, line by line, and reduces its readings on the
+// grid into out. Code texts take their numbers from legends.
+ReduceOutcome reduceExport(const CopyRecipe& recipe, CodeLegends& legends, ReducedLines& out,
+                           const KeepGoing& keepGoing);
+
+// Writes the prepared copy at path, "Date,Time,<labels>", the marker line,
+// then "YYYY/MM/DD,hh:mm:ss,<readings>" per grid instant with every value at
+// full precision (the shortest text that reads back the same), so that the
+// reader's rounding is the only one. Through a temporary file: a stop or a
+// failure leaves what was at path as it was.
+ReduceOutcome writePreparedCopy(const std::string& path, const std::string& marker, const CopyRecipe& recipe,
+                                CodeLegends& legends, const KeepGoing& keepGoing);
+
+// The first of stem.csv, stem-2.csv, ... in folder that does not exist, is
+// not reserved, or may be replaced; empty when none of the first thousand is.
+std::string freePath(const std::string& folder, const std::string& stem,
+                     const std::function<bool(const std::string&)>& mayReplace,
                      const std::set<std::string>& reserved);
 
-// The prepared copy's path beside the source (or in folder when given).
-std::string preparedCopyPath(const std::string& source, const std::string& folder, std::string_view content,
+// The prepared copy's path beside the source (or in folder when given). An
+// earlier prepared copy of the same source is the import's to replace.
+std::string preparedCopyPath(const std::string& source, const std::string& folder,
                              const std::set<std::string>& reserved);
 
 // Writes content to path through a temporary file; false with the reason
 // when that fails. A file that already holds exactly content is left alone.
 bool writeWholeFile(const std::string& path, std::string_view content, std::string& error);
+
+// Whether the file at path holds exactly content.
+bool holdsExactly(const std::string& path, std::string_view content);
 
 } // namespace tsl

@@ -82,8 +82,22 @@ TEST_F(ImportRealExports, AirHandlerPointsMergeIntoOneCsv)
     // 06-Jun-22 11:55:00 AM CDT,50.1 and 5/7/2022 13:00 -> 1 PM readings
     EXPECT_EQ(cellOf(c.tree(), "2022", "06", "06", "11", "55:00", "S-7_DA-H [%RH]"), "50.10");
     EXPECT_EQ(cellOf(c.tree(), "2022", "05", "07", "13", "00:00", "S-7_DA-H [%RH]"), "30.20");
-    // 02-Mar-22 5:00:09 PM CST,Off lands at 17:00 as 0
-    EXPECT_EQ(cellOf(c.tree(), "2022", "03", "02", "17", "00:00", "S-7_EF5-C"), " 0.00");
+    // Fan statuses are held from change to change: 0 for steps entirely off,
+    // 1 entirely on, else the share of the step spent on. S-7_EF5-C:
+    // On at 02-Mar-22 12:00:43 PM, Off at 5:00:09 PM.
+    EXPECT_EQ(cellOf(c.tree(), "2022", "03", "02", "17", "00:00", "S-7_EF5-C"), " 1.00");
+    EXPECT_EQ(cellOf(c.tree(), "2022", "03", "02", "17", "05:00", "S-7_EF5-C"), " 0.03"); // 9 s of 300
+    // S-7_SF-S: Off at 02-Mar-22 5:01:35 PM, On at 03-Mar-22 7:00:17 AM
+    struct Step { const char* day; const char* hour; const char* key; const char* cell; };
+    for (const Step& s : {Step{"02", "17", "00:00", " 1.00"}, Step{"02", "17", "05:00", " 0.32"},
+                          Step{"03", "03", "00:00", " 0.00"}, Step{"03", "07", "00:00", " 0.00"},
+                          Step{"03", "07", "05:00", " 0.94"}, Step{"03", "07", "10:00", " 1.00"}})
+        EXPECT_EQ(cellOf(c.tree(), "2022", "03", s.day, s.hour, s.key, "S-7_SF-S"), s.cell) << s.day << s.hour << s.key;
+    // S-7_ECON-C writes FALSE then TRUE at one instant: TRUE holds from 3/18/2022 4:42
+    EXPECT_EQ(cellOf(c.tree(), "2022", "03", "18", "04", "45:00", "S-7_ECON-C"), " 1.00");
+    // Nothing is held past a file's last reading (S-7_EF6-c: 12-May-22 6:41:01 AM).
+    EXPECT_EQ(cellOf(c.tree(), "2022", "05", "12", "06", "45:00", "S-7_EF6-c"), " 0.80"); // on 49 s of 61
+    EXPECT_EQ(cellOf(c.tree(), "2022", "05", "12", "06", "50:00", "S-7_EF6-c"), "");
 
     const std::string csv = saveCsv(c, dir.file("merged.csv"));
     const std::string header = csv.substr(0, csv.find("\r\n"));
@@ -114,60 +128,9 @@ TEST_F(ImportRealExports, EveryOtherFileImportsWithItsTimesAndLabels)
     EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler_OAT_value_f"), "");
     EXPECT_EQ(cellOf(t, "2023", "01", "01", "00", "15:00", "Boiler1_HWS_value_f"), "138.70");
     // 11/19/2021,0:05,2021-11-19T00:05,52.5,33.6,33.6,412,65,67.5,1,1,COOL,0,0,0,63,67.5,YES,412
-    EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "HeatCoolMode"), "");
+    EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "HeatCoolMode"), " 1.00"); // 1 = COOL
+    EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "STPTDIAL"), " 1.00");     // YES
     EXPECT_EQ(cellOf(t, "2021", "11", "19", "00", "05:00", "AirflowSetpoint"), "412.00");
-}
-
-TEST(ImportCommand, ReadableFileMergesAsTheReaderReadsIt)
-{
-    ZoneScope zone("UTC");
-    TempDir dir;
-    const std::string data = "Date,Time,T1,T2\r\n"
-                             "01/13/2015,10:00:00,1.5,2.5\r\n"
-                             "01/13/2015,10:00:30,3.5,\r\n"
-                             "01/13/2015,10:01:00,5.5,4.5\r\n"
-                             "01/14/2015,00:00:00,7,8\r\n";
-    writeFile(dir.file("logger.csv"), data);
-
-    ScriptedContext direct;
-    ASSERT_EQ(readDataFile(direct, dir.file("logger.csv")), ReadResult::Finished);
-    ScriptedContext imported;
-    imported.editSettings().dateFormat = 0;
-    const ImportResult result = OnImportExports(imported, {dir.file("logger.csv")});
-    EXPECT_EQ(result.finished, 1);
-    EXPECT_EQ(imported.settings().dateFormat, 0);
-    EXPECT_TRUE(fileExists(dir.file("logger.import.csv")));
-    EXPECT_EQ(readFile(dir.file("logger.csv")), data);
-
-    imported.editSettings().dateFormat = 1;
-    EXPECT_EQ(saveCsv(imported, dir.file("b.csv")), saveCsv(direct, dir.file("a.csv")));
-
-    // Importing again reuses the identical copy; a different file of that
-    // name is never replaced.
-    writeFile(dir.file("other.import.csv"), "someone else's file");
-    writeFile(dir.file("other.csv"), data);
-    ScriptedContext again;
-    const ImportResult second = OnImportExports(again, {dir.file("logger.csv"), dir.file("other.csv")});
-    EXPECT_EQ(second.preparedPaths,
-              (std::vector<std::string>{dir.file("logger.import.csv"), dir.file("other.import-2.csv")}));
-    EXPECT_EQ(readFile(dir.file("other.import.csv")), "someone else's file");
-}
-
-TEST(ImportCommand, UnreadableFilesAreRefusedWithTheReason)
-{
-    TempDir dir;
-    writeFile(dir.file("ambiguous.csv"), "t,v\n01/02/2020 10:00,1\n01/02/2020 11:00,2\n");
-    writeFile(dir.file("words.csv"), "a,b\nx,y\nz,w\n");
-    ScriptedContext c;
-    const ImportResult result =
-        OnImportExports(c, {dir.file("ambiguous.csv"), dir.file("words.csv"), dir.file("missing.csv")});
-    EXPECT_EQ(result.refused, 3);
-    EXPECT_EQ(result.imported, 0);
-    bool reasonGiven = false;
-    for (const std::string& l : c.newLines())
-        reasonGiven |= l.rfind("Import refused:", 0) == 0 && l.find("day-first from month-first") != std::string::npos;
-    EXPECT_TRUE(reasonGiven);
-    EXPECT_FALSE(fileExists(dir.file("ambiguous.import.csv")));
 }
 
 } // namespace

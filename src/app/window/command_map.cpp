@@ -205,7 +205,15 @@ void CCorvaneDlg::OnImportExports()
 
 void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
 {
-    ImportPlan plan = planImport(paths);
+    beginBatch();
+    startProgress(paths);
+    ImportPlan plan = planImport(*this, paths);
+    endBatch();
+    if (plan.stopped) {
+        logImportPlan(log(), plan);
+        log().showLast();
+        return;
+    }
     if (!importReview_(plan)) {
         log().append("Import cancelled: nothing was read.");
         log().showLast();

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tsl {
+
+// A line of an export may hold at most as many bytes as the reader's line
+// buffer; a longer one is cut there and the rest of it passed over.
+inline constexpr std::size_t exportLineLimit = 19989;
+
+// What the bytes of an export turned out to be.
+struct ExportEncoding {
+    enum class Form { EightBit, Utf16Le, Utf16Be };
+    Form form = Form::EightBit;
+    bool byteOrderMark = false;
+    bool utf16Guessed = false;       // UTF-16 without a byte order mark, from its NUL bytes
+    std::size_t utf8Lines = 0;       // lines with bytes above 127 that are UTF-8
+    std::size_t latin1Lines = 0;     // lines that are not UTF-8, read as Latin-1
+    std::size_t loneCrEnds = 0;      // lines ended by a CR alone
+    std::size_t crLfEnds = 0;
+    std::size_t lfEnds = 0;
+
+    // "ASCII", "UTF-8 with byte order mark", "UTF-16LE", "UTF-8 and Latin-1", ...
+    std::string describe() const;
+};
+
+// Reads an export line by line as UTF-8 text, whatever its encoding (UTF-8,
+// Latin-1, UTF-16 with or without a byte order mark) and line ends (CR LF,
+// LF or a CR alone), holding one block and one line in memory at a time.
+class ExportLines {
+public:
+    ExportLines();
+    ~ExportLines();
+    ExportLines(const ExportLines&) = delete;
+    ExportLines& operator=(const ExportLines&) = delete;
+
+    // Opens a regular file and looks at its first block. False, with the
+    // reason, for a folder, a device or pipe (it could not be read twice),
+    // an empty file, or one whose first block holds NUL bytes that are not
+    // UTF-16 (a binary or sparse file).
+    bool open(const std::string& path, std::string& refusal);
+
+    // The next line without its end; false at the end of the file.
+    bool next(std::string& line);
+
+    // 1-based number of the line last returned.
+    std::size_t lineNumber() const { return lineNumber_; }
+    // The line last returned was longer than exportLineLimit and was cut.
+    bool lineCut() const { return cut_; }
+    // The line last returned held a NUL byte (or character).
+    bool lineHasNul() const { return nul_; }
+    // A read of the file failed; the lines so far are all there is.
+    bool readFailed() const { return readFailed_; }
+    const ExportEncoding& encoding() const { return encoding_; }
+
+private:
+    bool fill();
+    unsigned unitAt(std::size_t offset) const;
+    void settleLineEnd();
+    bool nextRaw();
+    void decode(std::string& line);
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool atEof_ = false;
+    bool readFailed_ = false;
+    bool pendingCr_ = false;
+    std::string raw_;
+    std::size_t lineNumber_ = 0;
+    bool cut_ = false;
+    bool nul_ = false;
+    ExportEncoding encoding_;
+};
+
+// Text without blanks or TABs at either end.
+std::string_view trimmed(std::string_view text);
+
+} // namespace tsl
