@@ -130,8 +130,8 @@ public:
 
 class ImportPlanner {
 public:
-    ImportPlanner(CommandContext& context, ImportPlan& plan)
-        : plan_(plan), settings_(context.settings()),
+    ImportPlanner(CommandContext& context, ImportPlan& plan, const std::map<std::string, DateOrder>& orders)
+        : plan_(plan), orders_(orders), settings_(context.settings()),
           keepGoing_([&context] {
               context.pumpMessages();
               return context.reading().stopRequested == 0;
@@ -145,6 +145,7 @@ private:
     bool decide(FileImport& file, const ExportSurvey& survey, ImportDecisions& decisions);
 
     ImportPlan& plan_;
+    const std::map<std::string, DateOrder>& orders_;
     ToolSettings settings_;
     KeepGoing keepGoing_;
 };
@@ -220,7 +221,17 @@ bool ImportPlanner::decide(FileImport& file, const ExportSurvey& survey, ImportD
     for (const std::string& title : survey.shape.titleLines)
         for (const WallTime& date : datesNamedIn(title))
             named.push_back(date);
-    const OrderChoice order = chooseDateOrder(survey.orders, named, preferredOrder(settings_.dateFormat));
+    OrderChoice order = chooseDateOrder(survey.orders, named, preferredOrder(settings_.dateFormat));
+    if (!order.warning.empty())
+        for (const TimeChecks& checks : survey.orders)
+            if (checks.readsEveryDate() && checks.firstTime())
+                file.orderOptions.push_back({checks.order(), formatWallTime(*checks.firstTime())});
+    if (const auto chosen = orders_.find(file.source); chosen != orders_.end())
+        for (std::size_t i = 0; i < survey.orders.size(); ++i)
+            if (survey.orders[i].order() == chosen->second && i != order.chosen) {
+                order = {i, "as chosen in the review", ""};
+                break;
+            }
     decisions.order = order.chosen;
     decisions.orderReason = order.reason;
     decisions.orderWarning = order.warning;
@@ -349,7 +360,8 @@ void logFailure(MessageLog& log, const char* what)
 
 } // namespace
 
-ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths, const std::string& outputFolder)
+ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths, const std::string& outputFolder,
+                      const std::map<std::string, DateOrder>& orders)
 {
     ImportPlan plan;
     ReadingState& reading = context.reading();
@@ -358,7 +370,7 @@ ImportPlan planImport(CommandContext& context, const std::vector<std::string>& p
         reading.readInProgress = 1;
         setReadingState(context, true);
     }
-    ImportPlanner planner(context, plan);
+    ImportPlanner planner(context, plan, orders);
     const std::vector<std::string> files = expandFolders(paths, plan);
     std::set<std::string> reserved(files.begin(), files.end());
     const ToolSettings settings = context.settings();
@@ -406,6 +418,15 @@ ImportPlan planImport(CommandContext& context, const std::vector<std::string>& p
         reading.readInProgress = 0;
     }
     return plan;
+}
+
+std::map<std::string, DateOrder> requestedOrders(const ImportPlan& plan)
+{
+    std::map<std::string, DateOrder> orders;
+    for (const FileImport& file : plan.files)
+        if (file.requestedOrder != DateOrder::Unknown && file.requestedOrder != file.recipe.order)
+            orders[file.source] = file.requestedOrder;
+    return orders;
 }
 
 void logImportPlan(MessageLog& log, const ImportPlan& plan)

@@ -3,6 +3,7 @@
 #include "input/import_report.h"
 #include "input/prepared_copy.h"
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,12 @@ namespace tsl {
 class CommandContext;
 class MessageLog;
 
+// One reading of a file's dates, offered when more than one reads every date.
+struct OrderOption {
+    DateOrder order = DateOrder::Unknown;
+    std::string firstTime; // the file's first time read this way
+};
+
 // One export as the import understood it.
 struct FileImport {
     std::string source;
@@ -20,6 +27,8 @@ struct FileImport {
     std::string marker;          // the prepared copy's second line
     ReductionCounts placement;   // what the prepared copy will hold
     std::string preparedPath;
+    std::vector<OrderOption> orderOptions; // empty unless its dates read more than one way
+    DateOrder requestedOrder = DateOrder::Unknown; // another reading the user chose in the review
     // What was found and what will be changed, item by item: the log's lines
     // and the rows of the window's review.
     std::vector<ReportItem> report;
@@ -51,9 +60,14 @@ struct ImportResult {
 // every line and cell, its date order, how its readings land on the grid
 // in force (interval and reduction read now), and names the prepared copies
 // and the label template, beside the originals or in outputFolder. Keeps the
-// window alive meanwhile; a stop request ends the examination.
+// window alive meanwhile; a stop request ends the examination. orders holds
+// the date orders the user chose for some files, by path.
 ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths,
-                      const std::string& outputFolder = {});
+                      const std::string& outputFolder = {}, const std::map<std::string, DateOrder>& orders = {});
+
+// The orders chosen in a review that differ from the plan's, by path, to
+// plan again with.
+std::map<std::string, DateOrder> requestedOrders(const ImportPlan& plan);
 
 // The plan's report in the log: per file what was found and will be
 // changed, WARNING lines for every guess, or why it was refused.

@@ -205,20 +205,29 @@ void CCorvaneDlg::OnImportExports()
 
 void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
 {
-    beginBatch();
-    startProgress(paths);
-    ImportPlan plan = planImport(*this, paths);
-    endBatch();
-    if (plan.stopped) {
-        logImportPlan(log(), plan);
-        log().showLast();
-        return;
-    }
-    if (!importReview_(plan)) {
-        log().append("Import cancelled: nothing was read.");
-        log().showLast();
-        return;
-    }
+    // A date order chosen in the review is planned again and reviewed again.
+    std::map<std::string, DateOrder> orders;
+    ImportPlan plan;
+    do {
+        beginBatch();
+        startProgress(paths);
+        plan = planImport(*this, paths, {}, orders);
+        endBatch();
+        if (plan.stopped) {
+            logImportPlan(log(), plan);
+            log().showLast();
+            return;
+        }
+        if (!importReview_(plan)) {
+            log().append("Import cancelled: nothing was read.");
+            log().showLast();
+            return;
+        }
+        const std::map<std::string, DateOrder> requested = requestedOrders(plan);
+        orders.insert(requested.begin(), requested.end());
+        if (requested.empty())
+            break;
+    } while (true);
     logImportPlan(log(), plan);
     beginBatch();
     startProgress(paths);

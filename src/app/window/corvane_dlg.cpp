@@ -104,7 +104,7 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle("Zorbelin Tessaloom v1.1");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    importReview_ = [this](const ImportPlan& plan) { return reviewImport(this, plan); };
+    importReview_ = [this](ImportPlan& plan) { return reviewImport(this, plan); };
     createControls();
     arrangeControls();
     DoDataExchange();

@@ -91,7 +91,8 @@ public:
     void setFileDialogProvider(FileDialogProvider provider) { fileDialog_ = std::move(provider); }
     void setQuestionProvider(QuestionProvider provider) { question_ = std::move(provider); }
     // Shows what an import found, file by file, and answers whether to go on.
-    using ImportReview = std::function<bool(const ImportPlan& plan)>;
+    // OK or Cancel; a date order chosen for a file goes into the plan.
+    using ImportReview = std::function<bool(ImportPlan& plan)>;
     void setImportReview(ImportReview review) { importReview_ = std::move(review); }
     MessagePump& messagePump() { return pump_; }
 

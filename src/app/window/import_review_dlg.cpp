@@ -2,6 +2,7 @@
 
 #include "input/import_command.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -18,18 +19,41 @@ QString fileName(const std::string& path)
     return QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
-void addRow(QTableWidget& table, const QString& file, const QString& item, const QString& text)
+int addRow(QTableWidget& table, const QString& file, const QString& item, const QString& text)
 {
     int row = table.rowCount();
     table.insertRow(row);
     table.setItem(row, 0, new QTableWidgetItem(file));
     table.setItem(row, 1, new QTableWidgetItem(item));
     table.setItem(row, 2, new QTableWidgetItem(text));
+    if (item == warningItem) {
+        for (int column = 1; column < 3; ++column) {
+            QFont font = table.item(row, column)->font();
+            font.setBold(true);
+            table.item(row, column)->setFont(font);
+            table.item(row, column)->setForeground(QColor(160, 60, 0));
+        }
+    }
+    return row;
+}
+
+// The readings of a file's dates to choose from, the plan's selected.
+QComboBox* orderChoice(const FileImport& file)
+{
+    auto* choice = new QComboBox;
+    for (const OrderOption& option : file.orderOptions) {
+        choice->addItem(QString::fromStdString(std::string(orderName(option.order)) + " (first " + option.firstTime +
+                                               ")"),
+                        static_cast<int>(option.order));
+        if (option.order == file.recipe.order)
+            choice->setCurrentIndex(choice->count() - 1);
+    }
+    return choice;
 }
 
 } // namespace
 
-bool reviewImport(QWidget* parent, const ImportPlan& plan)
+bool reviewImport(QWidget* parent, ImportPlan& plan)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle("Import Exports");
@@ -38,7 +62,8 @@ bool reviewImport(QWidget* parent, const ImportPlan& plan)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
-    for (const FileImport& file : plan.files) {
+    std::vector<std::pair<FileImport*, QComboBox*>> choices;
+    for (FileImport& file : plan.files) {
         QString name = fileName(file.source);
         if (!file.refusal.empty()) {
             addRow(*table, name, "refused", QString::fromStdString(file.refusal));
@@ -46,7 +71,13 @@ bool reviewImport(QWidget* parent, const ImportPlan& plan)
         }
         for (const auto& [item, text] : file.report)
             addRow(*table, name, QString::fromStdString(item), QString::fromStdString(text));
+        if (file.orderOptions.size() > 1) {
+            QComboBox* choice = orderChoice(file);
+            table->setCellWidget(addRow(*table, name, "date order", {}), 2, choice);
+            choices.emplace_back(&file, choice);
+        }
     }
+
     table->resizeColumnsToContents();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -55,7 +86,11 @@ bool reviewImport(QWidget* parent, const ImportPlan& plan)
     layout->addWidget(table);
     layout->addWidget(buttons);
     dialog.resize(760, 420);
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    for (const auto& [file, choice] : choices)
+        file->requestedOrder = static_cast<DateOrder>(choice->currentData().toInt());
+    return true;
 }
 
 } // namespace tsl

@@ -6,8 +6,10 @@ namespace tsl {
 
 struct ImportPlan;
 
-// What an import found and will change, one row per item of each file, with
-// OK to read the prepared copies and Cancel to leave everything as it is.
-bool reviewImport(QWidget* parent, const ImportPlan& plan);
+// What an import found and will change, one row per item of each file
+// (WARNING rows stand out), with OK to read the prepared copies and Cancel to
+// leave everything as it is. A file whose dates read more than one way
+// offers the readings in a list; the one chosen goes into the plan.
+bool reviewImport(QWidget* parent, ImportPlan& plan);
 
 } // namespace tsl

@@ -2,6 +2,9 @@
 // and what the window does when the user acts while a read runs.
 #include "window_test_support.h"
 
+#include "app/window/import_review_dlg.h"
+#include "input/import_command.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
@@ -66,6 +69,7 @@ private slots:
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
     void importShowsItsFindingsBeforeReading();
+    void importOffersTheReadingsOfAmbiguousDates();
     void survivesEveryFileOfTheFuzzCorpus();
 
 private:
@@ -341,6 +345,44 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
     dropOnto(w, {export2}, import->geometry().center());
     QTRY_COMPARE(countOf(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
     QCOMPARE(reviewed, (std::vector<std::size_t>{1, 1, 1}));
+}
+
+// 01/02/2026 reads as 2 January or 1 February: the review lists both, and
+// the one chosen there is planned and reviewed again, then read.
+void ReadingWindowTest::importOffersTheReadingsOfAmbiguousDates()
+{
+    const std::string path = dir_.filePath("ambiguous.csv").toStdString();
+    QFile file(QString::fromStdString(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Time,Temp\n01/02/2026 10:00,20.5\n01/02/2026 10:01,21.5\n");
+    file.close();
+
+    CCorvaneDlg w;
+    DialogScript dialogs;
+    dialogs.choices = {{path}};
+    dialogs.install(w);
+    std::vector<std::string> offered;
+    w.setImportReview([&](ImportPlan& plan) {
+        // the review as the user works it: the second reading chosen, then OK
+        QTimer::singleShot(0, [&] {
+            auto* review = QApplication::activeModalWidget();
+            QVERIFY(review);
+            auto* choice = review->findChild<QComboBox*>();
+            QVERIFY(choice);
+            offered.push_back(choice->currentText().toStdString());
+            if (offered.size() == 1)
+                choice->setCurrentIndex(choice->currentIndex() == 0 ? 1 : 0);
+            QMetaObject::invokeMethod(review, "accept", Qt::QueuedConnection);
+        });
+        return reviewImport(&w, plan);
+    });
+    w.controlAs<QPushButton>(ControlId::ImportExports)->click();
+    QCOMPARE(offered, (std::vector<std::string>{"month first (first 2026-01-02 10:00:00)",
+                                                "day first (first 2026-02-01 10:00:00)"}));
+    QVERIFY(w.tree().findNodeByAttribute(w.tree().root(), "dataMonth", "month", "02"));
+    QCOMPARE(countOf(linesAfterWelcome(w), "   time: column 'Time', day first, four-digit year, 24-hour clock; "
+                                           "read day first: as chosen in the review"),
+             1);
 }
 
 void ReadingWindowTest::survivesEveryFileOfTheFuzzCorpus()
