@@ -31,14 +31,6 @@ constexpr std::string_view compassNames[] = {"north", "", "northeast", "", "east
 constexpr std::string_view missingMarkers[] = {"nan", "-nan", "null", "none", "n/a", "na", "#n/a",
                                                "-",   "--",   "---",  "?",    "#value!"};
 
-std::string lowered(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';

@@ -15,14 +15,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-std::string lowered(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
-
 bool isInteger(std::string_view text)
 {
     text = trimmed(text);

@@ -290,6 +290,14 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
+std::string lowered(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
 bool ExportLines::next(std::string& line)
 {
     if (!nextRaw())

@@ -81,4 +81,7 @@ private:
 // Text without blanks or TABs at either end.
 std::string_view trimmed(std::string_view text);
 
+// Text with the letters A to Z made lower case.
+std::string lowered(std::string_view text);
+
 } // namespace tsl

@@ -24,19 +24,6 @@ constexpr std::size_t readerColumnLimit = 800;
 // ten-second grid over six years): beyond it the interval is too short.
 constexpr long long preparedLineLimit = 20'000'000;
 
-std::string plural(std::size_t n, const std::string& one, const std::string& many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string joined(const std::vector<std::string>& items, const std::string& separator)
-{
-    std::string out;
-    for (const std::string& item : items)
-        out += (out.empty() ? "" : separator) + item;
-    return out;
-}
-
 std::string fileNameOf(const std::string& path)
 {
     return fs::path(path).filename().string();

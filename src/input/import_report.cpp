@@ -11,19 +11,6 @@ namespace {
 
 constexpr int mostDecimals = 6;
 
-std::string plural(std::size_t n, const std::string& one, const std::string& many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string joined(const std::vector<std::string>& items, const std::string& separator)
-{
-    std::string out;
-    for (const std::string& item : items)
-        out += (out.empty() ? "" : separator) + item;
-    return out;
-}
-
 std::string shortest(double value)
 {
     char text[32];
@@ -239,6 +226,19 @@ std::vector<ReportItem> timeFindings(const TimeChecks& checks, bool changeLog)
 }
 
 } // namespace
+
+std::string plural(std::size_t n, const std::string& one, const std::string& many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string joined(const std::vector<std::string>& items, const std::string& separator)
+{
+    std::string out;
+    for (const std::string& item : items)
+        out += (out.empty() ? "" : separator) + item;
+    return out;
+}
 
 std::string roundingWarning(const std::string& label, double minimum, double maximum, int decimals)
 {

@@ -16,6 +16,11 @@ namespace tsl {
 using ReportItem = std::pair<std::string, std::string>;
 inline constexpr const char* warningItem = "WARNING";
 
+// "1 line", "3 lines"
+std::string plural(std::size_t n, const std::string& one, const std::string& many);
+// The items with separator between them.
+std::string joined(const std::vector<std::string>& items, const std::string& separator);
+
 // What was decided for a file, with the reasons the report gives.
 struct ImportDecisions {
     std::size_t order = 0; // index into the survey's orders

@@ -1,5 +1,7 @@
 #include "input/prepared_copy.h"
 
+#include "input/export_text.h"
+
 #include "input/log_lines.h"
 #include "output/safe_file.h"
 
@@ -18,14 +20,6 @@ namespace fs = std::filesystem;
 
 // Labels stay well inside the reader's 259-byte label buffer.
 constexpr std::size_t labelBytes = 200;
-
-std::string lowered(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
 
 // Whether the reader's header rule and the template rule both keep this last byte.
 bool endsWell(std::string_view label)
