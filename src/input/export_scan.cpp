@@ -119,4 +119,33 @@ ScanOutcome scanExport(const std::string& path, const KeepGoing& keepGoing)
     return outcome;
 }
 
+bool runsNewestFirst(const TimeChecks& checks)
+{
+    return checks.backward().count > checks.steps().total();
+}
+
+ScanOutcome scanExportBackwards(const std::string& path, const ExportSurvey& forward, const KeepGoing& keepGoing)
+{
+    ScanOutcome outcome;
+    ExportLines lines;
+    if (!lines.openBackwards(path, forward.lines, outcome.refusal))
+        return outcome;
+    ExportSurvey survey;
+    survey.shape = forward.shape;
+    survey.encoding = forward.encoding;
+    survey.backwards = true;
+    Scanner scanner(survey);
+    std::string text;
+    while (lines.next(text)) {
+        scanner.line(lines.lineNumber(), text, lines.lineCut(), lines.lineHasNul());
+        if (lines.lineNumber() % linesBetweenPumps == 0 && !keepGoing()) {
+            outcome.stopped = true;
+            return outcome;
+        }
+    }
+    survey.readFailed = lines.readFailed() || forward.readFailed;
+    outcome.survey = std::move(survey);
+    return outcome;
+}
+
 } // namespace tsl

@@ -33,6 +33,7 @@ struct ExportSurvey {
     int yearDigits = 4;
     std::set<std::string> zones;
     bool readFailed = false;
+    bool backwards = false; // read from the last line up: the file runs newest first
 };
 
 struct ScanOutcome {
@@ -45,6 +46,13 @@ struct ScanOutcome {
 // time: its shape from the first lines, then every line's kind, every
 // cell's kind and every stamp read in each date order it allows.
 ScanOutcome scanExport(const std::string& path, const KeepGoing& keepGoing);
+
+// Whether a file's times, read in the order chosen, run mostly backwards.
+bool runsNewestFirst(const TimeChecks& checks);
+
+// The pass again from the last line to the first, in the shape the first
+// pass found, for an export written newest first.
+ScanOutcome scanExportBackwards(const std::string& path, const ExportSurvey& forward, const KeepGoing& keepGoing);
 
 // Lines between two calls of keepGoing.
 inline constexpr std::size_t linesBetweenPumps = 64;

@@ -1,5 +1,6 @@
 #include "input/export_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -161,6 +162,39 @@ bool ExportLines::open(const std::string& path, std::string& refusal)
     return true;
 }
 
+bool ExportLines::openBackwards(const std::string& path, std::size_t lines, std::string& refusal)
+{
+    if (!open(path, refusal))
+        return false;
+    backwards_ = true;
+    const long long unit = static_cast<long long>(unitBytes());
+    dataStart_ = static_cast<long long>(begin_);
+    if (std::fseek(file_, 0, SEEK_END) != 0) {
+        refusal = "the file cannot be read from its end";
+        return false;
+    }
+    const long long size = std::ftell(file_);
+    cursor_ = low_ = high_ = size - (size - dataStart_) % unit;
+    lineNumber_ = lines + 1;
+    lineEndsHere_ = cursor_ > dataStart_;
+    // A line end at the very end closes the last line.
+    unsigned code = 0;
+    if (previousUnit(code)) {
+        if (code == '\n') {
+            if (previousUnit(code) && code != '\r')
+                cursor_ += unit;
+        } else if (code != '\r') {
+            cursor_ += unit;
+        }
+    }
+    return true;
+}
+
+std::size_t ExportLines::unitBytes() const
+{
+    return encoding_.form == ExportEncoding::Form::EightBit ? 1 : 2;
+}
+
 bool ExportLines::fill()
 {
     if (atEof_ || !file_)
@@ -199,7 +233,7 @@ void ExportLines::settleLineEnd()
 {
     if (!pendingCr_)
         return;
-    const std::size_t unit = encoding_.form == ExportEncoding::Form::EightBit ? 1 : 2;
+    const std::size_t unit = unitBytes();
     if (end_ - begin_ < unit)
         fill();
     pendingCr_ = false;
@@ -216,7 +250,7 @@ bool ExportLines::nextRaw()
     raw_.clear();
     cut_ = false;
     settleLineEnd();
-    const std::size_t unit = encoding_.form == ExportEncoding::Form::EightBit ? 1 : 2;
+    const std::size_t unit = unitBytes();
     const std::size_t rawLimit = exportLineLimit * unit;
     bool consumed = false;
     for (;;) {
@@ -243,6 +277,61 @@ bool ExportLines::nextRaw()
         else
             cut_ = true;
     }
+}
+
+bool ExportLines::previousUnit(unsigned& code)
+{
+    const long long unit = static_cast<long long>(unitBytes());
+    if (cursor_ - dataStart_ < unit)
+        return false;
+    if (cursor_ - low_ < unit) {
+        high_ = cursor_;
+        low_ = std::max(dataStart_, high_ - static_cast<long long>(blockBytes));
+        const std::size_t bytes = static_cast<std::size_t>(high_ - low_);
+        if (std::fseek(file_, low_, SEEK_SET) != 0 || std::fread(buffer_.get(), 1, bytes, file_) != bytes) {
+            readFailed_ = true;
+            low_ = high_;
+            return false;
+        }
+    }
+    cursor_ -= unit;
+    code = unitAt(static_cast<std::size_t>(cursor_ - low_));
+    return true;
+}
+
+bool ExportLines::previousRaw()
+{
+    raw_.clear();
+    cut_ = false;
+    if (!lineEndsHere_)
+        return false;
+    const std::size_t unit = unitBytes();
+    const std::size_t rawLimit = exportLineLimit * unit;
+    for (;;) {
+        unsigned code = 0;
+        if (!previousUnit(code)) {
+            lineEndsHere_ = false;
+            break;
+        }
+        if (code == '\n') {
+            unsigned before = 0;
+            if (previousUnit(before) && before != '\r')
+                cursor_ += static_cast<long long>(unit);
+            break;
+        }
+        if (code == '\r')
+            break;
+        // A line too long for the reader is passed over whole: its text does not matter.
+        if (raw_.size() < rawLimit)
+            raw_.append(buffer_.get() + (cursor_ - low_), unit);
+        else
+            cut_ = true;
+    }
+    // The units came last first.
+    for (std::size_t i = 0, j = raw_.size(); i + unit < j; i += unit, j -= unit)
+        std::swap_ranges(raw_.begin() + static_cast<long>(i), raw_.begin() + static_cast<long>(i + unit),
+                         raw_.begin() + static_cast<long>(j - unit));
+    return true;
 }
 
 void ExportLines::decode(std::string& line)
@@ -300,9 +389,9 @@ std::string lowered(std::string_view text)
 
 bool ExportLines::next(std::string& line)
 {
-    if (!nextRaw())
+    if (backwards_ ? !previousRaw() : !nextRaw())
         return false;
-    ++lineNumber_;
+    backwards_ ? --lineNumber_ : ++lineNumber_;
     decode(line);
     return true;
 }

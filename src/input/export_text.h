@@ -44,7 +44,13 @@ public:
     // UTF-16 (a binary or sparse file).
     bool open(const std::string& path, std::string& refusal);
 
-    // The next line without its end; false at the end of the file.
+    // The same, reading the file from its last line to its first (an export
+    // written newest first); lines is how many a read from the top found,
+    // so that every line keeps its number.
+    bool openBackwards(const std::string& path, std::size_t lines, std::string& refusal);
+
+    // The next line without its end; false at the end of the file (at its
+    // start, read backwards).
     bool next(std::string& line);
 
     // 1-based number of the line last returned.
@@ -58,10 +64,13 @@ public:
     const ExportEncoding& encoding() const { return encoding_; }
 
 private:
+    std::size_t unitBytes() const;
     bool fill();
     unsigned unitAt(std::size_t offset) const;
     void settleLineEnd();
     bool nextRaw();
+    bool previousUnit(unsigned& code);
+    bool previousRaw();
     void decode(std::string& line);
 
     std::FILE* file_ = nullptr;
@@ -76,6 +85,14 @@ private:
     bool cut_ = false;
     bool nul_ = false;
     ExportEncoding encoding_;
+    // Read backwards, the unread text is [dataStart_, cursor_) of the file
+    // and the buffer holds its part [low_, high_).
+    bool backwards_ = false;
+    bool lineEndsHere_ = false;
+    long long dataStart_ = 0;
+    long long cursor_ = 0;
+    long long low_ = 0;
+    long long high_ = 0;
 };
 
 // Text without blanks or TABs at either end.

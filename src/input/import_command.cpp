@@ -155,7 +155,7 @@ FileImport ImportPlanner::examine(const std::string& path)
         file.refusal = scan.refusal;
         return file;
     }
-    const ExportSurvey& survey = *scan.survey;
+    ExportSurvey survey = std::move(*scan.survey);
     if (survey.shape.valueColumns.size() > readerColumnLimit) {
         file.refusal = "it has " + std::to_string(survey.shape.valueColumns.size()) +
                        " columns; the reader keeps at most 800 per file";
@@ -164,6 +164,22 @@ FileImport ImportPlanner::examine(const std::string& path)
     ImportDecisions decisions;
     if (!decide(file, survey, decisions))
         return file;
+    if (!survey.orders.empty() && runsNewestFirst(survey.orders[decisions.order])) {
+        ScanOutcome backwards = scanExportBackwards(path, survey, keepGoing_);
+        if (backwards.stopped) {
+            plan_.stopped = true;
+            return file;
+        }
+        if (!backwards.survey) {
+            file.refusal = backwards.refusal;
+            return file;
+        }
+        survey = std::move(*backwards.survey);
+        file.orderOptions.clear();
+        decisions = {};
+        if (!decide(file, survey, decisions))
+            return file;
+    }
 
     CountedLines counted;
     const ReduceOutcome dryRun = reduceExport(file.recipe, plan_.legends, counted, keepGoing_);
@@ -197,6 +213,8 @@ bool ImportPlanner::decide(FileImport& file, const ExportSurvey& survey, ImportD
     recipe.rules.kinds = decisions.kinds;
     recipe.rules.step = intervalSeconds(settings_.interval);
     recipe.rules.sampling = settings_.reduction == ReductionMode::Sampling;
+    recipe.backwards = survey.backwards;
+    recipe.lines = survey.lines;
     if (survey.orders.empty()) {
         if (survey.shape.firstDataLine > 0 && survey.skipped.empty())
             return true; // labels only

@@ -45,6 +45,8 @@ std::string shapeText(const ExportSurvey& survey)
         parts.push_back("decimal commas");
     if (!shape.hasHeader)
         parts.push_back("no header line");
+    if (survey.backwards)
+        parts.push_back("newest first, read from the last line up");
     if (shape.labelsOverTwoLines)
         parts.push_back("labels over two lines, joined");
     if (shape.unitsLine)

@@ -214,7 +214,8 @@ ReduceOutcome reduceExport(const CopyRecipe& recipe, CodeLegends& legends, Reduc
 {
     ReduceOutcome outcome;
     ExportLines lines;
-    if (!lines.open(recipe.source, outcome.error))
+    if (!(recipe.backwards ? lines.openBackwards(recipe.source, recipe.lines, outcome.error)
+                           : lines.open(recipe.source, outcome.error)))
         return outcome;
     const ExportShape& shape = recipe.shape;
     GridReducer reducer(recipe.rules, out);

@@ -38,6 +38,8 @@ struct CopyRecipe {
     DateOrder order = DateOrder::MonthFirst;
     ReductionRules rules;
     std::vector<std::string> labels;
+    bool backwards = false;    // read from the last line up (written newest first)
+    std::size_t lines = 0;     // lines of the file, to number them read backwards
 };
 
 // "grid 5 Min, Average Data": what a prepared copy was made for.

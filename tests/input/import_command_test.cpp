@@ -87,6 +87,33 @@ TEST(ImportCommand, PreparedCopyOfWanderingSeconds)
     EXPECT_TRUE(contains(c.newLines(), "Done with file, read 3 lines, found 0 blanks"));
 }
 
+// An export written newest first is read from its last line up, and its
+// copy is the one of the same export written oldest first.
+TEST(ImportCommand, NewestFirstReadsAsOldestFirst)
+{
+    ZoneScope zone("UTC");
+    TempDir dir;
+    Lines rows;
+    for (int i = 0; i < 40; ++i)
+        rows.push_back("2022-03-0" + std::to_string(1 + i / 24) + " " + (i % 24 < 10 ? "0" : "") +
+                       std::to_string(i % 24) + ":0" + std::to_string(i % 7) + ":00," + std::to_string(i % 5));
+    std::string oldest = "Time,Flow\n", newest = "Time,Flow\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        oldest += rows[i] + "\n";
+        newest += rows[rows.size() - 1 - i] + "\n";
+    }
+    writeFile(dir.file("oldest.csv"), oldest);
+    writeFile(dir.file("newest.csv"), newest);
+    ScriptedContext c;
+    c.editSettings().interval = DataInterval::Min10;
+    const ImportResult result = OnImportExports(c, {dir.file("oldest.csv"), dir.file("newest.csv")});
+    EXPECT_EQ(result.finished, 2);
+    auto withoutHead = [](std::string text) { return text.substr(text.find("\r\n", text.find("\r\n") + 2)); };
+    EXPECT_EQ(withoutHead(readFile(dir.file("newest.import.csv"))), withoutHead(readFile(dir.file("oldest.import.csv"))));
+    EXPECT_TRUE(logged(c.newLines(), "   shape:", "newest first, read from the last line up"));
+    EXPECT_TRUE(logged(c.newLines(), "   check:", "40 readings, 40 placed"));
+}
+
 // What the import cannot read is refused with the reason; what it must
 // guess it says in a WARNING line.
 TEST(ImportCommand, RefusalsAndWarnings)

@@ -36,6 +36,21 @@ std::vector<std::string> linesOf(const std::string& path, ExportEncoding* encodi
     return out;
 }
 
+// The lines read from the last up, each checked against its number.
+std::vector<std::string> linesBackwardsOf(const std::string& path, std::size_t count)
+{
+    ExportLines lines;
+    std::string refusal;
+    EXPECT_TRUE(lines.openBackwards(path, count, refusal)) << refusal;
+    std::vector<std::string> out;
+    std::string line;
+    while (lines.next(line)) {
+        EXPECT_EQ(lines.lineNumber(), count - out.size());
+        out.insert(out.begin(), line);
+    }
+    return out;
+}
+
 // Every encoding and line end an export arrives in comes out as the same
 // UTF-8 lines.
 TEST(ImportText, EncodingsAndLineEndsBecomeTheSameLines)
@@ -58,6 +73,13 @@ TEST(ImportText, EncodingsAndLineEndsBecomeTheSameLines)
         ExportEncoding encoding;
         EXPECT_EQ(linesOf(dir.file("e.csv"), &encoding), (std::vector<std::string>{"t,v", "1,2", "3,4"}));
         EXPECT_EQ(encoding.describe(), c.described);
+        EXPECT_EQ(linesBackwardsOf(dir.file("e.csv"), 3), (std::vector<std::string>{"t,v", "1,2", "3,4"}));
+    }
+    // Empty lines and line ends of every kind, read backwards, are the lines read forwards.
+    for (const std::string bytes : {"\n", "a\r\r\nb", "\r\n\nx\r", "a\n\n\n"}) {
+        writeFile(dir.file("e.csv"), bytes);
+        const std::vector<std::string> forwards = linesOf(dir.file("e.csv"));
+        EXPECT_EQ(linesBackwardsOf(dir.file("e.csv"), forwards.size()), forwards) << bytes;
     }
     // Degrees in UTF-8, in Latin-1, and a UTF-16 surrogate pair.
     writeFile(dir.file("e.csv"), "T \xC2\xB0""F\nT \xB0""F\n");
@@ -83,6 +105,17 @@ TEST(ImportText, LongLinesAreCutAndTheirRestPassedOver)
     ASSERT_TRUE(lines.next(line));
     EXPECT_EQ(line, "c,d");
     EXPECT_EQ(lines.lineNumber(), 3u);
+
+    ExportLines backwards;
+    ASSERT_TRUE(backwards.openBackwards(dir.file("long.csv"), 3, refusal));
+    for (const std::string expected : {"c,d", "", "a,b"}) {
+        ASSERT_TRUE(backwards.next(line));
+        EXPECT_EQ(backwards.lineCut(), expected.empty());
+        if (!expected.empty()) {
+            EXPECT_EQ(line, expected);
+        }
+    }
+    EXPECT_FALSE(backwards.next(line));
 }
 
 // What the reader refuses at once, the import refuses at once: endless
