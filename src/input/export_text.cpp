@@ -253,6 +253,28 @@ bool ExportLines::nextRaw()
     const std::size_t unit = unitBytes();
     const std::size_t rawLimit = exportLineLimit * unit;
     bool consumed = false;
+    // 8-bit text goes by runs of bytes up to the next line end.
+    while (unit == 1) {
+        if (begin_ == end_ && !fill())
+            return consumed;
+        const char* data = buffer_.get();
+        std::size_t stop = begin_;
+        while (stop < end_ && data[stop] != '\n' && data[stop] != '\r')
+            ++stop;
+        const std::size_t room = rawLimit - std::min(raw_.size(), rawLimit);
+        raw_.append(data + begin_, std::min(stop - begin_, room));
+        cut_ = cut_ || stop - begin_ > room;
+        consumed = consumed || stop > begin_;
+        begin_ = stop;
+        if (stop < end_) {
+            ++begin_;
+            if (data[stop] == '\n')
+                ++encoding_.lfEnds;
+            else
+                pendingCr_ = true;
+            return true;
+        }
+    }
     for (;;) {
         if (end_ - begin_ < unit && !fill()) {
             // The end of the file; an odd last byte of UTF-16 is dropped.

@@ -47,9 +47,7 @@ DateOrder preferredOrder(DateFormatId layout)
 
 bool isExportName(const fs::path& path)
 {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string extension = lowered(path.extension().string());
     const std::string name = path.filename().string();
     const bool importsOwn = name.find(".import.") != std::string::npos ||
                             name.find(".import-") != std::string::npos || name.rfind("import-template", 0) == 0;
@@ -108,7 +106,7 @@ bool isChangeLog(const ExportSurvey& survey, const TimeChecks& checks, const std
     return false;
 }
 
-// A line counter standing in for the prepared copy.
+// The dry run's copy: the reduction counts its lines, nothing is kept.
 class CountedLines : public ReducedLines {
 public:
     void line(long long, const ReducedValues&) override {}
