@@ -127,13 +127,27 @@ public:
     FileImport examine(const std::string& path);
 
 private:
+    // The survey a pass found; false when the file is refused or the user stopped.
+    bool take(ScanOutcome scan, FileImport& file, ExportSurvey& survey);
     bool decide(FileImport& file, const ExportSurvey& survey, ImportDecisions& decisions);
+    bool countLines(FileImport& file);
 
     ImportPlan& plan_;
     const std::map<std::string, DateOrder>& orders_;
     ToolSettings settings_;
     KeepGoing keepGoing_;
 };
+
+bool ImportPlanner::take(ScanOutcome scan, FileImport& file, ExportSurvey& survey)
+{
+    if (scan.stopped)
+        plan_.stopped = true;
+    else if (!scan.survey)
+        file.refusal = scan.refusal;
+    else
+        survey = std::move(*scan.survey);
+    return scan.survey.has_value() && !scan.stopped;
+}
 
 FileImport ImportPlanner::examine(const std::string& path)
 {
@@ -144,16 +158,9 @@ FileImport ImportPlanner::examine(const std::string& path)
         file.refusal = "it is a folder without exports (.csv, .txt or .dat files) directly inside";
         return file;
     }
-    ScanOutcome scan = scanExport(path, keepGoing_);
-    if (scan.stopped) {
-        plan_.stopped = true;
+    ExportSurvey survey;
+    if (!take(scanExport(path, keepGoing_), file, survey))
         return file;
-    }
-    if (!scan.survey) {
-        file.refusal = scan.refusal;
-        return file;
-    }
-    ExportSurvey survey = std::move(*scan.survey);
     if (survey.shape.valueColumns.size() > readerColumnLimit) {
         file.refusal = "it has " + std::to_string(survey.shape.valueColumns.size()) +
                        " columns; the reader keeps at most 800 per file";
@@ -162,42 +169,41 @@ FileImport ImportPlanner::examine(const std::string& path)
     ImportDecisions decisions;
     if (!decide(file, survey, decisions))
         return file;
+    // Written newest first, it is read again from its last line up.
     if (!survey.orders.empty() && runsNewestFirst(survey.orders[decisions.order])) {
-        ScanOutcome backwards = scanExportBackwards(path, survey, keepGoing_);
-        if (backwards.stopped) {
-            plan_.stopped = true;
+        if (!take(scanExportBackwards(path, survey, keepGoing_), file, survey))
             return file;
-        }
-        if (!backwards.survey) {
-            file.refusal = backwards.refusal;
-            return file;
-        }
-        survey = std::move(*backwards.survey);
         file.orderOptions.clear();
         decisions = {};
         if (!decide(file, survey, decisions))
             return file;
     }
+    if (countLines(file))
+        file.report = describeImport(survey, decisions, file.recipe, plan_.legends, file.placement, settings_.decimals);
+    return file;
+}
 
+// The reduction once over, counting what the prepared copy will hold.
+bool ImportPlanner::countLines(FileImport& file)
+{
     CountedLines counted;
     const ReduceOutcome dryRun = reduceExport(file.recipe, plan_.legends, counted, keepGoing_);
     if (dryRun.stopped) {
         plan_.stopped = true;
-        return file;
+        return false;
     }
     if (!dryRun.error.empty()) {
         file.refusal = dryRun.error;
-        return file;
+        return false;
     }
     if (dryRun.counts.lines > preparedLineLimit) {
         file.refusal = "its prepared copy would hold " + std::to_string(dryRun.counts.lines) +
                        " lines (more than 20,000,000): choose a longer interval";
-        return file;
+        return false;
     }
     file.placement = dryRun.counts;
-    file.marker = preparedMarker(path, settings_.interval, settings_.reduction);
-    file.report = describeImport(survey, decisions, file.recipe, plan_.legends, file.placement, settings_.decimals);
-    return file;
+    file.marker = preparedMarker(file.source, settings_.interval, settings_.reduction);
+    return true;
 }
 
 bool ImportPlanner::decide(FileImport& file, const ExportSurvey& survey, ImportDecisions& decisions)
@@ -361,6 +367,50 @@ void logFailure(MessageLog& log, const char* what)
     log.showLast();
 }
 
+// No exception leaves the examination of a file: it refuses the file.
+FileImport examineSafely(ImportPlanner& planner, const std::string& path)
+{
+    FileImport file;
+    try {
+        return planner.examine(path);
+    } catch (const std::exception& error) {
+        file.refusal = std::string("an unexpected error while examining it: ") + error.what();
+    } catch (...) {
+        file.refusal = "an unexpected error while examining it";
+    }
+    file.source = path;
+    return file;
+}
+
+// The prepared copy's path, and its columns in the template.
+void nameCopy(FileImport& file, const std::string& outputFolder, const std::string& grid, ImportPlan& plan,
+              std::set<std::string>& reserved)
+{
+    file.preparedPath = preparedCopyPath(file.source, outputFolder, reserved);
+    if (file.preparedPath.empty()) {
+        file.refusal = "no free name for its prepared copy";
+        return;
+    }
+    reserved.insert(file.preparedPath);
+    for (const std::string& label : file.recipe.labels)
+        if (std::find(plan.templateLabels.begin(), plan.templateLabels.end(), label) == plan.templateLabels.end())
+            plan.templateLabels.push_back(label);
+    file.report.emplace_back("prepared copy", file.preparedPath + " (" + grid + ")");
+}
+
+// The template file goes beside the first prepared copy.
+void nameTemplate(ImportPlan& plan, const std::set<std::string>& reserved)
+{
+    for (const FileImport& file : plan.files) {
+        if (!file.refusal.empty())
+            continue;
+        const std::string header = templateHeader(plan.templateLabels);
+        plan.templatePath = freePath(fs::path(file.preparedPath).parent_path().string(), "import-template",
+                                     [&](const std::string& path) { return holdsExactly(path, header); }, reserved);
+        return;
+    }
+}
+
 } // namespace
 
 ImportPlan planImport(CommandContext& context, const std::vector<std::string>& paths, const std::string& outputFolder,
@@ -378,43 +428,14 @@ ImportPlan planImport(CommandContext& context, const std::vector<std::string>& p
     std::set<std::string> reserved(files.begin(), files.end());
     const ToolSettings settings = context.settings();
     for (const std::string& path : files) {
-        FileImport file;
-        try {
-            file = planner.examine(path);
-        } catch (const std::exception& error) {
-            file.source = path;
-            file.refusal = std::string("an unexpected error while examining it: ") + error.what();
-        } catch (...) {
-            file.source = path;
-            file.refusal = "an unexpected error while examining it";
-        }
+        FileImport file = examineSafely(planner, path);
         if (plan.stopped)
             break;
-        if (file.refusal.empty()) {
-            file.preparedPath = preparedCopyPath(path, outputFolder, reserved);
-            if (file.preparedPath.empty())
-                file.refusal = "no free name for its prepared copy";
-            else
-                reserved.insert(file.preparedPath);
-        }
-        if (file.refusal.empty()) {
-            for (const std::string& label : file.recipe.labels)
-                if (std::find(plan.templateLabels.begin(), plan.templateLabels.end(), label) ==
-                    plan.templateLabels.end())
-                    plan.templateLabels.push_back(label);
-            file.report.emplace_back("prepared copy",
-                                     file.preparedPath + " (" + gridText(settings.interval, settings.reduction) + ")");
-        }
+        if (file.refusal.empty())
+            nameCopy(file, outputFolder, gridText(settings.interval, settings.reduction), plan, reserved);
         plan.files.push_back(std::move(file));
     }
-    for (const FileImport& file : plan.files) {
-        if (!file.refusal.empty())
-            continue;
-        const std::string header = templateHeader(plan.templateLabels);
-        plan.templatePath = freePath(fs::path(file.preparedPath).parent_path().string(), "import-template",
-                                     [&](const std::string& path) { return holdsExactly(path, header); }, reserved);
-        break;
-    }
+    nameTemplate(plan, reserved);
     reading.stopRequested = 0;
     if (ownState) {
         setReadingState(context, false);

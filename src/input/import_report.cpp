@@ -227,6 +227,75 @@ std::vector<ReportItem> timeFindings(const TimeChecks& checks, bool changeLog)
     return items;
 }
 
+// What the file is: its shape, time stamps, columns and what they hold.
+void describeFile(std::vector<ReportItem>& report, const ExportSurvey& survey, const TimeChecks* checks,
+                  const ImportDecisions& decisions, const CopyRecipe& recipe, const CodeLegends& legends)
+{
+    report.emplace_back("shape", shapeText(survey));
+    if (checks) {
+        std::string time = "column '" + survey.shape.timeHeading + "', " + stampForm(survey, checks->order());
+        if (!decisions.orderReason.empty())
+            time += "; read " + std::string(orderName(checks->order())) + ": " + decisions.orderReason;
+        report.emplace_back("time", time);
+    }
+    if (!survey.zones.empty())
+        report.emplace_back("zones", joined({survey.zones.begin(), survey.zones.end()}, ", ") +
+                                         " (reported, not applied: times keep the logger's wall clock)");
+    if (checks && checks->firstTime()) {
+        report.emplace_back("first", formatWallTime(*checks->firstTime()));
+        report.emplace_back("last", formatWallTime(*checks->lastTime()));
+    }
+    report.emplace_back("columns", columnsText(recipe, decisions));
+    addLegends(report, survey, decisions, recipe, legends);
+    if (survey.twelveHourTimes)
+        report.emplace_back("changed", plural(survey.twelveHourTimes, "time", "times") + " converted from 12-hour form");
+    if (const std::string blanked = blankedText(survey, decisions, recipe); !blanked.empty())
+        report.emplace_back("left blank", blanked);
+    if (const std::string titles = titlesText(survey); !titles.empty())
+        report.emplace_back("titles", titles);
+    if (const std::string skipped = skippedText(survey); !skipped.empty())
+        report.emplace_back("skipped", skipped);
+}
+
+std::string reductionText(const CopyRecipe& recipe, bool changeLog)
+{
+    const ReductionRules& rules = recipe.rules;
+    const std::string grid = rules.step > 0 ? formatStep(rules.step) + " grid: " : "no grid: ";
+    if (!changeLog)
+        return grid + (rules.sampling ? "the value in force at each " : "the mean of each ") +
+               (rules.step > 0 ? "step" : "ten-second slot");
+    if (rules.step == 0)
+        return grid + "each change at its own ten-second slot";
+    return grid + "values held from one reading to the next, " +
+           (rules.sampling ? "the value in force at each step's end" : "their time-weighted mean over each step");
+}
+
+// The guesses made and the readings lost, each a WARNING.
+void addWarnings(std::vector<ReportItem>& report, const ExportSurvey& survey, const TimeChecks& checks,
+                 const ImportDecisions& decisions, const CopyRecipe& recipe, const ReductionCounts& placed,
+                 int decimals)
+{
+    if (!decisions.orderWarning.empty())
+        report.emplace_back(warningItem, decisions.orderWarning);
+    if (decisions.changeLog)
+        report.emplace_back(warningItem, "read as a change-of-value log, each reading holding until the next and "
+                                         "none past the last: " + decisions.changeLogRule);
+    if (placed.steppedBack)
+        report.emplace_back(warningItem, std::to_string(placed.steppedBack) +
+                                             " readings left out: they lie earlier than a reading before them "
+                                             "(backward steps " + checks.backward().describe() + ")");
+    if (survey.readFailed)
+        report.emplace_back(warningItem, "the file could not be read to its end; only the lines before were read");
+    for (std::size_t i = 0; i < recipe.labels.size(); ++i) {
+        if (decisions.kinds[i] != ColumnKind::Numbers)
+            continue;
+        const ColumnTally& tally = survey.columns[i];
+        if (std::string warning = roundingWarning(recipe.labels[i], tally.minimum(), tally.maximum(), decimals);
+            !warning.empty())
+            report.emplace_back(warningItem, warning);
+    }
+}
+
 } // namespace
 
 std::string plural(std::size_t n, const std::string& one, const std::string& many)
@@ -262,75 +331,24 @@ std::string roundingWarning(const std::string& label, double minimum, double max
     return text;
 }
 
-std::vector<ReportItem> describeImport(const ExportSurvey& survey,
-                                       const ImportDecisions& decisions, const CopyRecipe& recipe,
-                                       const CodeLegends& legends, const ReductionCounts& placed, int decimals)
+std::vector<ReportItem> describeImport(const ExportSurvey& survey, const ImportDecisions& decisions,
+                                       const CopyRecipe& recipe, const CodeLegends& legends,
+                                       const ReductionCounts& placed, int decimals)
 {
     std::vector<ReportItem> report;
     const TimeChecks* checks = survey.orders.empty() ? nullptr : &survey.orders[decisions.order];
-    report.emplace_back("shape", shapeText(survey));
-    if (checks) {
-        std::string time = "column '" + survey.shape.timeHeading + "', " + stampForm(survey, checks->order());
-        if (!decisions.orderReason.empty())
-            time += "; read " + std::string(orderName(checks->order())) + ": " + decisions.orderReason;
-        report.emplace_back("time", time);
-    }
-    if (!survey.zones.empty())
-        report.emplace_back("zones", joined({survey.zones.begin(), survey.zones.end()}, ", ") +
-                                         " (reported, not applied: times keep the logger's wall clock)");
-    if (checks && checks->firstTime()) {
-        report.emplace_back("first", formatWallTime(*checks->firstTime()));
-        report.emplace_back("last", formatWallTime(*checks->lastTime()));
-    }
-    report.emplace_back("columns", columnsText(recipe, decisions));
-    addLegends(report, survey, decisions, recipe, legends);
-    if (survey.twelveHourTimes)
-        report.emplace_back("changed", plural(survey.twelveHourTimes, "time", "times") + " converted from 12-hour form");
-    if (const std::string blanked = blankedText(survey, decisions, recipe); !blanked.empty())
-        report.emplace_back("left blank", blanked);
-    if (const std::string titles = titlesText(survey); !titles.empty())
-        report.emplace_back("titles", titles);
-    if (const std::string skipped = skippedText(survey); !skipped.empty())
-        report.emplace_back("skipped", skipped);
+    describeFile(report, survey, checks, decisions, recipe, legends);
     if (!checks) {
         report.emplace_back("check", plural(survey.lines, "line", "lines") + " read: labels only, no readings");
         return report;
     }
-
-    const std::string grid = recipe.rules.step > 0 ? formatStep(recipe.rules.step) + " grid" : "no grid";
-    std::string reduced = std::string(recipe.rules.sampling ? "the value in force at each " : "the mean of each ") +
-                          (recipe.rules.step > 0 ? "step" : "ten-second slot");
-    if (decisions.changeLog)
-        reduced = recipe.rules.step > 0 ? (recipe.rules.sampling ? "values held from one reading to the next, "
-                                                                   "the value in force at each step's end"
-                                                                 : "values held from one reading to the next, "
-                                                                   "their time-weighted mean over each step")
-                                        : "each change at its own ten-second slot";
-    report.emplace_back("reduced", grid + ": " + reduced);
-
+    report.emplace_back("reduced", reductionText(recipe, decisions.changeLog));
     const std::vector<ReportItem> findings = timeFindings(*checks, decisions.changeLog);
     const bool odd = !findings.empty() || !skippedText(survey).empty() || placed.steppedBack || survey.readFailed;
-    std::string check = placementText(survey, *checks, placed) + "; step " + stepText(*checks, decisions.changeLog);
-    report.emplace_back("check", check + (odd ? "" : "; nothing odd"));
+    report.emplace_back("check", placementText(survey, *checks, placed) + "; step " +
+                                     stepText(*checks, decisions.changeLog) + (odd ? "" : "; nothing odd"));
     report.insert(report.end(), findings.begin(), findings.end());
-
-    if (!decisions.orderWarning.empty())
-        report.emplace_back(warningItem, decisions.orderWarning);
-    if (decisions.changeLog)
-        report.emplace_back(warningItem, "read as a change-of-value log, each reading holding until the next and "
-                                         "none past the last: " + decisions.changeLogRule);
-    if (placed.steppedBack)
-        report.emplace_back(warningItem, std::to_string(placed.steppedBack) +
-                                             " readings left out: they lie earlier than a reading before them "
-                                             "(backward steps " + checks->backward().describe() + ")");
-    if (survey.readFailed)
-        report.emplace_back(warningItem, "the file could not be read to its end; only the lines before were read");
-    for (std::size_t i = 0; i < recipe.labels.size(); ++i)
-        if (decisions.kinds[i] == ColumnKind::Numbers)
-            if (std::string warning = roundingWarning(recipe.labels[i], survey.columns[i].minimum(),
-                                                      survey.columns[i].maximum(), decimals);
-                !warning.empty())
-                report.emplace_back(warningItem, warning);
+    addWarnings(report, survey, *checks, decisions, recipe, placed, decimals);
     return report;
 }
 

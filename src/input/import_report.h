@@ -32,9 +32,9 @@ struct ImportDecisions {
 };
 
 // The report of one file, in the order the log shows it.
-std::vector<ReportItem> describeImport(const ExportSurvey& survey,
-                                       const ImportDecisions& decisions, const CopyRecipe& recipe,
-                                       const CodeLegends& legends, const ReductionCounts& placed, int decimals);
+std::vector<ReportItem> describeImport(const ExportSurvey& survey, const ImportDecisions& decisions,
+                                       const CopyRecipe& recipe, const CodeLegends& legends,
+                                       const ReductionCounts& placed, int decimals);
 
 // The warning for a column whose readings would round to one value (or to
 // zero) at the decimals in force; empty when they do not.
