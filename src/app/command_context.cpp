@@ -4,9 +4,7 @@ namespace tsl {
 
 void setReadingState(CommandContext& context, bool reading)
 {
-    for (ControlId id : {ControlId::ClearCsvData, ControlId::ConvertUnits, ControlId::FillBlanks,
-                         ControlId::ReadLabelTemplate, ControlId::SaveToCsv, ControlId::SaveToExcel, ControlId::SaveToXml,
-                         ControlId::SetOutputTemplate, ControlId::DateFormatList})
+    for (ControlId id : readLockedControls)
         context.enableControl(id, !reading);
     context.setControlText(ControlId::ReadCsvData, reading ? "Stop Reading" : "&Read CSV Data");
 }

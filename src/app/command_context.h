@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/data_changes.h"
 #include "app/file_request.h"
 #include "app/message_log.h"
 #include "app/tool_settings.h"
@@ -51,8 +52,35 @@ enum class ControlId : int {
     SaveToExcel = 1045,
 };
 
-enum class MessageButtons { Ok, OkCancel, YesNo };
+// The controls a read disables: commands that would change the data under
+// the read, save half of it, or start a read of their own.
+inline constexpr ControlId readLockedControls[] = {
+    ControlId::ClearCsvData,      ControlId::ConvertUnits,   ControlId::FillBlanks,
+    ControlId::ReadLabelTemplate, ControlId::SaveToCsv,      ControlId::SaveToExcel,
+    ControlId::SaveToXml,         ControlId::SetOutputTemplate, ControlId::DateFormatList,
+    ControlId::ImportExports,
+};
+
+// The buttons of a question; YesNoDefaultNo for one whose Enter must not
+// agree (a close that would lose data).
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+// What a question is answered when the user declines it (Escape, the close
+// box) or no one is there to answer: No, Cancel, or Ok for a notice.
+constexpr MessageAnswer negativeAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
+        break;
+    }
+    return MessageAnswer::No;
+}
 enum class FileDialogMode { Open, Save };
 
 // State the window keeps for the reader between and during reads.
@@ -90,6 +118,9 @@ public:
     virtual MessageLog& log() = 0;
     virtual DataTree& tree() = 0;
     virtual ReadingState& reading() = 0;
+    // Whether the data changed since it was last saved.
+    DataChanges& dataChanges() { return dataChanges_; }
+    const DataChanges& dataChanges() const { return dataChanges_; }
 
     // The shared file request, and the open or save dialog it drives. Returns
     // true when a name was chosen; the answer is stored in the request.
@@ -105,6 +136,9 @@ public:
 
     virtual void enableControl(ControlId id, bool enabled) = 0;
     virtual void setControlText(ControlId id, const std::string& text) = 0;
+
+private:
+    DataChanges dataChanges_;
 };
 
 // Disables the commands that must not run during a read (or enables them

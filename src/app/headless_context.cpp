@@ -24,15 +24,7 @@ MessageAnswer HeadlessContext::messageBox(const std::string& text, const std::st
 {
     if (question_)
         return question_(text, caption, buttons);
-    switch (buttons) {
-    case MessageButtons::Ok:
-        return MessageAnswer::Ok;
-    case MessageButtons::OkCancel:
-        return MessageAnswer::Cancel;
-    case MessageButtons::YesNo:
-        break;
-    }
-    return MessageAnswer::No;
+    return negativeAnswer(buttons);
 }
 
 bool HeadlessContext::pumpMessages()

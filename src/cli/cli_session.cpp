@@ -52,6 +52,7 @@ CliSession::CliSession(std::FILE* out, std::FILE* err) : out_(out), err_(err)
         case MessageButtons::OkCancel:
             return okCancelAnswer_;
         case MessageButtons::YesNo:
+        case MessageButtons::YesNoDefaultNo:
             return MessageAnswer::No;
         case MessageButtons::Ok:
             break;

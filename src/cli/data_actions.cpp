@@ -3,7 +3,6 @@
 #include "cli/cli_session.h"
 #include "ops/clear_data.h"
 #include "ops/fill_blanks.h"
-#include "ops/fill_column.h"
 #include "ops/fill_values.h"
 #include "ops/preview.h"
 #include "ops/unit_conversion.h"
@@ -35,7 +34,7 @@ void fillValue(CliSession& session, const ParsedAction& action)
         std::fprintf(session.err(), "Fill Value: no column '%s' in the list\n", label.c_str());
         return;
     }
-    int count = FillColumn(session.context().tree(), label, value);
+    int count = fillValues(session.context(), label, value);
     std::fprintf(session.err(), "%s\n", fillValuesResultLine(count).c_str());
 }
 

@@ -14,7 +14,7 @@ namespace tsl {
 namespace {
 
 // The application's name, as message boxes without a title of their own show it.
-constexpr const char* messageCaption = "Corvane";
+constexpr const char* messageCaption = "Tessaloom";
 
 // The fault identifier is requested under the name the query selects,
 // FaultID, so a "Metadata" table with that column reads through.

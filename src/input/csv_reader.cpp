@@ -125,6 +125,7 @@ ReadResult DataFileReader::run()
         return ReadResult::Failed;
     }
     tree_.setAttribute(fileLabels_, "filename", cutToBytes(path_, columnLabelLimit));
+    context_.dataChanges().markChanged();
     reading_.labelCount = 0;
 
     if (context_.settings().lineLabelled)

@@ -73,6 +73,7 @@ void readChosenFile(CommandContext& context, const std::string& path, ReadBatchR
 {
     MessageLog& log = context.log();
     if (path.find(".xml") != std::string::npos) {
+        context.dataChanges().markChanged();
         if (!context.tree().readXmlFile(path)) {
             log.append("Problem reading XML file.");
             ++batch.xmlFailed;

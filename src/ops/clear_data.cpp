@@ -26,6 +26,7 @@ void OnClearCsvData(CommandContext& context)
     DataTree& tree = context.tree();
     deleteAllNamed(tree, "fileLabels");
     deleteAllNamed(tree, "data");
+    context.dataChanges().markChanged();
     context.log().showLast();
 }
 

@@ -62,6 +62,8 @@ void OnFillBlanks(CommandContext& context)
         previous = line;
         return true;
     });
+    if (count > 0)
+        context.dataChanges().markChanged();
     log.append("Updated " + std::to_string(count) + " items.");
     log.showLast();
 }

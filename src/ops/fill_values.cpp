@@ -1,6 +1,7 @@
 #include "ops/fill_values.h"
 
 #include "app/command_context.h"
+#include "ops/fill_column.h"
 #include "tree/data_tree.h"
 
 namespace tsl {
@@ -26,6 +27,14 @@ FillValuesColumns fillValuesColumns(CommandContext& context)
             columns.labels.emplace_back(value->value());
     }
     return columns;
+}
+
+int fillValues(CommandContext& context, const std::string& label, const std::string& value)
+{
+    const int count = FillColumn(context.tree(), label, value);
+    if (count > 0)
+        context.dataChanges().markChanged();
+    return count;
 }
 
 std::string fillValuesResultLine(int count)

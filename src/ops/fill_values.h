@@ -19,6 +19,10 @@ struct FillValuesColumns {
 
 FillValuesColumns fillValuesColumns(CommandContext& context);
 
+// "Fill Values" pressed: writes value into every cell of the column labelled
+// `label` (FillColumn) and returns the number of cells set.
+int fillValues(CommandContext& context, const std::string& label, const std::string& value);
+
 // The line the dialog adds to its result list after one fill.
 std::string fillValuesResultLine(int count);
 

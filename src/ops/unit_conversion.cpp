@@ -162,6 +162,7 @@ void OnConvertUnits(CommandContext& context)
                 ++columnCount;
             }
             cell->setText(convertedText(settings.conversion, cell->text()));
+            context.dataChanges().markChanged();
         }
         countingLine = false;
         return true;

@@ -174,7 +174,8 @@ private:
 
 void prepareRequest(FileRequest& request, const SaveKind& kind, int splitDays)
 {
-    request.options = FileRequest::Explorer;
+    // A mask only names files to come: nothing is written under it as it is.
+    request.options = splitDays != 0 ? FileRequest::Explorer : FileRequest::Explorer | FileRequest::OverwritePrompt;
     request.defaultExtension = kind.defaultExtension;
     request.filters = kind.filters;
     request.title = "Enter " + kind.name + (splitDays != 0 ? " file mask:" : " file name:");
@@ -212,6 +213,8 @@ SaveOutcome runDataSave(CommandContext& context, const SaveKind& kind, const Out
     const SaveOutcome outcome = settings.splitDays > 0
                                     ? SplitSave(context, path, lines, *file, dates, settings.splitDays).run()
                                     : saveOneFile(context, path, lines, *file, dates);
+    if (outcome == SaveOutcome::Saved)
+        context.dataChanges().markSaved();
     log.showLast();
     return outcome;
 }

@@ -14,7 +14,7 @@ SaveOutcome OnSaveToXml(CommandContext& context)
     request.title = "Enter name of XML file to save data to:";
     request.filters = {{"XML Files *.xml", "*.xml"}, {"All Files *.*", "*.*"}};
     request.defaultExtension = "XML";
-    request.options = FileRequest::Explorer | FileRequest::EnableSizing;
+    request.options = FileRequest::Explorer | FileRequest::EnableSizing | FileRequest::OverwritePrompt;
 
     MessageLog& log = context.log();
     if (!context.runFileDialog(FileDialogMode::Save) || request.result.empty()) {
@@ -39,6 +39,7 @@ SaveOutcome OnSaveToXml(CommandContext& context)
         log.showLast();
         return SaveOutcome::WriteFailed;
     }
+    context.dataChanges().markSaved();
     log.append("XML output saved to file '" + logText(path) + "'");
     log.showLast();
     return SaveOutcome::Saved;

@@ -60,7 +60,7 @@ Lines runFillDatabase(const std::map<std::string, std::string>& environment)
 void expectOneDatabaseError(const Lines& run, const std::string& detail)
 {
     ASSERT_EQ(run.size(), 3u);
-    EXPECT_EQ(run[0].rfind("Corvane|0|Database error: ", 0), 0u) << run[0];
+    EXPECT_EQ(run[0].rfind("Tessaloom|0|Database error: ", 0), 0u) << run[0];
     EXPECT_NE(run[0].find(detail, 26), std::string::npos) << run[0];
     EXPECT_EQ(run[1], "unchanged");
 }

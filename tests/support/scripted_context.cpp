@@ -21,9 +21,7 @@ ScriptedContext::ScriptedContext() : welcomeLines_(log().size())
             answers_.pop_front();
             return next;
         }
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
-               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
-                                                     : MessageAnswer::Ok;
+        return negativeAnswer(buttons);
     });
 }
 

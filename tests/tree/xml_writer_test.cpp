@@ -97,7 +97,8 @@ TEST(SaveToXml, WritesTheTreeToTheChosenFileAndLogsIt)
     EXPECT_EQ(readFile(path), exampleFile);
     EXPECT_EQ(context.newLines(), std::vector<std::string>{"XML output saved to file '" + path + "'"});
     EXPECT_EQ(context.log().selected(), context.log().size() - 1);
-    EXPECT_EQ(context.dialogsShown().back().options, tsl::FileRequest::Explorer | tsl::FileRequest::EnableSizing);
+    EXPECT_EQ(context.dialogsShown().back().options,
+              tsl::FileRequest::Explorer | tsl::FileRequest::EnableSizing | tsl::FileRequest::OverwritePrompt);
 }
 
 TEST(SaveToXml, FailuresLeaveExistingFilesAlone)
