@@ -5,6 +5,7 @@
 #include "input/column_labels.h"
 #include "input/date_formats.h"
 #include "input/log_lines.h"
+#include "input/reader_warnings.h"
 #include "input/text_line_reader.h"
 #include "input/time_alignment.h"
 #include "tree/data_tree.h"
@@ -53,7 +54,7 @@ class DataFileReader {
 public:
     DataFileReader(CommandContext& context, const std::string& path)
         : context_(context), log_(context.log()), tree_(context.tree()), reading_(context.reading()),
-          path_(path), line_(std::make_unique<char[]>(dataLineLimit + 1))
+          path_(path), line_(std::make_unique<char[]>(dataLineLimit + 1)), warnings_(log_)
     {
     }
 
@@ -68,7 +69,8 @@ private:
     bool makeTemplate();
     void prepareColumns();
     LineOutcome processLine();
-    const char* parseWithFormatSearch(DateTimeFields& fields, bool& failed);
+    bool readLine();
+    const char* parseWithFormatSearch(DateTimeFields& fields, bool& emptyFirstField, bool& failed);
     template <class Real>
     void readReadings(const char* q, const char* end);
     void logSkippedLine(std::size_t length);
@@ -83,6 +85,7 @@ private:
     TextLineReader file_;
     std::unique_ptr<char[]> line_;
     std::size_t length_ = 0;
+    int lineNumber_ = 0; // of the line in line_, the header being 1
     char delimiter_ = ',';
     bool templateFound_ = false;
     DataNode* fileLabels_ = nullptr;
@@ -92,7 +95,16 @@ private:
 
     TimeAlignment alignment_;
     ColumnLabelMap columnLabels_;
+    ReaderWarnings warnings_;
 };
+
+bool DataFileReader::readLine()
+{
+    if (!file_.readLine(line_.get(), dataLineLimit, length_))
+        return false;
+    ++lineNumber_;
+    return true;
+}
 
 void DataFileReader::failAndEndReading(const char* message)
 {
@@ -144,7 +156,7 @@ ReadResult DataFileReader::run()
 
     bool stopped = false;
     for (;;) {
-        if (!file_.readLine(line_.get(), dataLineLimit, length_))
+        if (!readLine())
             break;
         if (reading_.stopRequested) {
             stopped = true;
@@ -152,8 +164,10 @@ ReadResult DataFileReader::run()
         }
         try {
             LineOutcome outcome = processLine();
-            if (outcome == LineOutcome::Failed)
+            if (outcome == LineOutcome::Failed) {
+                warnings_.fileEnded();
                 return ReadResult::Failed;
+            }
             if (outcome == LineOutcome::PassedOver)
                 continue;
         } catch (...) {
@@ -164,6 +178,7 @@ ReadResult DataFileReader::run()
     }
 
     file_.close();
+    warnings_.fileEnded();
     logSummary();
     reading_.stopRequested = 0;
     return stopped ? ReadResult::Stopped : ReadResult::Finished;
@@ -171,7 +186,7 @@ ReadResult DataFileReader::run()
 
 bool DataFileReader::readHeader(std::size_t& labelStart)
 {
-    if (!file_.readLine(line_.get(), dataLineLimit, length_))
+    if (!readLine())
         length_ = 0;
     const std::string_view header(line_.get(), length_);
 
@@ -187,7 +202,10 @@ bool DataFileReader::readHeader(std::size_t& labelStart)
 
     std::size_t first = header.find(delimiter_);
     labelStart = first + 1;
-    if (leadingColumns(context_.settings().dateFormat) == 2) {
+    const DateFormatId layout = context_.settings().dateFormat;
+    if (!context_.settings().lineLabelled)
+        warnings_.headerRead(layout);
+    if (leadingColumns(layout) == 2) {
         std::size_t second = header.find(delimiter_, first + 1);
         if (second == npos) {
             log_.append("ERROR- there is a discrepancy between the selected date format and the contents "
@@ -242,6 +260,8 @@ void DataFileReader::readLabels(std::size_t labelStart)
             break;
         p = next + 1;
     }
+    if (reading_.labelCount == 0)
+        warnings_.noLabels();
 }
 
 void DataFileReader::readLineLabel()
@@ -250,6 +270,7 @@ void DataFileReader::readLineLabel()
     std::string_view text = header.substr(0, header.find(delimiter_));
     addFileLabel(text.substr(0, columnLabelLimit), false);
     file_.rewind();
+    lineNumber_ = 0;
 }
 
 bool DataFileReader::makeTemplate()
@@ -319,10 +340,12 @@ LineOutcome DataFileReader::processLine()
     }
 
     DateTimeFields fields;
+    bool emptyFirstField = false;
     bool failed = false;
-    const char* readings = parseWithFormatSearch(fields, failed);
+    const char* readings = parseWithFormatSearch(fields, emptyFirstField, failed);
     if (failed)
         return LineOutcome::Failed;
+    warnings_.lineDated(lineNumber_);
 
     switch (alignment_.placeLine(context_, fields)) {
     case LineStep::PassOver:
@@ -333,6 +356,8 @@ LineOutcome DataFileReader::processLine()
     case LineStep::Store:
         break;
     }
+    if (emptyFirstField)
+        warnings_.emptyFirstReading(lineNumber_);
     if (alignment_.precise())
         readReadings<double>(readings, line + length_);
     else
@@ -340,10 +365,10 @@ LineOutcome DataFileReader::processLine()
     return LineOutcome::Counted;
 }
 
-const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& failed)
+const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& emptyFirstField, bool& failed)
 {
     const char* line = line_.get();
-    if (const char* readings = parseDateTime(context_, line, fields))
+    if (const char* readings = parseDateTime(context_, line, fields, &emptyFirstField))
         return readings;
 
     const DateFormatId selected = context_.settings().dateFormat;
@@ -352,10 +377,11 @@ const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& 
         if (i == selected)
             continue;
         context_.setDateFormat(i);
-        if (const char* readings = parseDateTime(context_, line, fields)) {
+        if (const char* readings = parseDateTime(context_, line, fields, &emptyFirstField)) {
             const std::string note = "NOTE- find matching time format in format # " +
                                      std::to_string(context_.settings().dateFormat + 1);
             log_.append(cappedLogText(note, 50));
+            warnings_.layoutFound(selected, i, lineNumber_);
             return readings;
         }
         log_.append("NOTE- Type " + std::to_string(i + 1) + " does not match the format in the file.");

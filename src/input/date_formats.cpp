@@ -263,7 +263,7 @@ void applyOffset(DateTimeFields& fields, char sign, long long offset)
 }
 
 std::size_t parseFixedFamily(CommandContext& context, std::string_view line, char delimiter,
-                             DateFormatId format, DateTimeFields& fields)
+                             DateFormatId format, DateTimeFields& fields, bool& emptyFirstField)
 {
     std::size_t start = 0;
     if (format == 9) {
@@ -300,7 +300,8 @@ std::size_t parseFixedFamily(CommandContext& context, std::string_view line, cha
         return npos;
     }
     ++readings;
-    if (at(line, readings) == delimiter)
+    emptyFirstField = at(line, readings) == delimiter;
+    if (emptyFirstField)
         ++readings;
     return readings;
 }
@@ -321,8 +322,9 @@ bool inRange(CommandContext& context, const DateTimeFields& fields)
 
 } // namespace
 
-const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields)
+const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields, bool* emptyFirstField)
 {
+    bool passedOver = false;
     const std::string_view text(line);
     const DateFormatId format = context.dateFormat();
     const char delimiter = lineDelimiter(text);
@@ -339,11 +341,13 @@ const char* parseDateTime(CommandContext& context, const char* line, DateTimeFie
             logMismatch(context, fixedMismatch);
             return nullptr;
         }
-        readings = parseFixedFamily(context, text, delimiter, format, fields);
+        readings = parseFixedFamily(context, text, delimiter, format, fields, passedOver);
     }
     if (readings == npos || !inRange(context, fields))
         return nullptr;
     fields.reserved = 0;
+    if (emptyFirstField)
+        *emptyFirstField = passedOver;
     return line + std::min(readings, text.size());
 }
 

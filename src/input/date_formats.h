@@ -69,8 +69,11 @@ public:
 // the date format list shows now. Returns where the first reading starts, or
 // nullptr after logging why the line does not fit. May trim the input
 // template once (lines with a 21-character lead field) and may throw
-// LocalTimeError while applying a UTC offset.
-const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields);
+// LocalTimeError while applying a UTC offset. In the fixed layouts an empty
+// first reading field is passed over, so that the line's readings move one
+// column to the left; emptyFirstField, when given, tells whether that happened.
+const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields,
+                          bool* emptyFirstField = nullptr);
 
 // Local calendar time of the fields, daylight saving decided by the system.
 // Throws LocalTimeError for a year below 1900, a month outside 1..12, a day

@@ -3,6 +3,7 @@
 #include "app/command_context.h"
 #include "output/safe_file.h"
 #include "output/split_files.h"
+#include "output/template_mismatch.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -207,6 +208,8 @@ SaveOutcome runDataSave(CommandContext& context, const SaveKind& kind, const Out
         return SaveOutcome::Cancelled;
     }
     const std::string path = request.result;
+    if (const auto mismatch = outputTemplateMismatch(context.tree()))
+        log.append(*mismatch);
     const ToolSettings settings = context.settings();
     const RowDates dates{settings.writeDateFrom, settings.writeStartDate};
     std::unique_ptr<OutputFile> file = makeFile(settings);

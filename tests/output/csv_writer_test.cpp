@@ -19,7 +19,7 @@ const char* const openFailed = "ERROR: Problem encountered opening CSV output fi
 // the file. Nothing else is left in the folder.
 TEST(CsvWriter, WritesTheHeaderAndOneLinePerDataLine)
 {
-    struct Case { const char* what; std::function<void(SaveWorld&)> give; std::string file; };
+    struct Case { const char* what; std::function<void(SaveWorld&)> give; std::string file; std::string warning = {}; };
     auto row = [](SaveWorld& w, Lines cells = {"71.20", "55.00"}) { return w.data.addRow(2019, 1, 15, 13, 5, 0, cells); };
     auto outputTemplate = [](SaveWorld& w, std::vector<const char*> labels) {
         DataNode* output = w.c.tree().addChild(w.c.tree().root(), "outputTemplate");
@@ -41,9 +41,20 @@ TEST(CsvWriter, WritesTheHeaderAndOneLinePerDataLine)
              w.settings().writeDateFrom = true, w.settings().writeStartDate = localMidnight(2018, 12, 31);
          },
          "Date, Time,T1,T2\r\n12/31/2018,06:00:00,1,\r\n01/01/2019,06:00:00,9,\r\n01/02/2019,06:00:00,40,\r\n"},
-        // Cells follow the data, the header the output template; a chosen last cell ends the line.
+        // Cells follow the data, the header the output template; a chosen last
+        // cell ends the line. A header that does not fit its columns is warned of.
         {"an output template", [&](SaveWorld& w) { row(w, {"1", "2"}), outputTemplate(w, {"T2", "MISSING"}); },
-         "Date, Time,T2,MISSING\r\n01/15/2019,13:05:00,2\r\n"},
+         "Date, Time,T2,MISSING\r\n01/15/2019,13:05:00,2\r\n",
+         "WARNING- the output template names labels the data does not have (MISSING): the header names T2,MISSING "
+         "over the columns T2."},
+        {"an output template in another order", [&](SaveWorld& w) { row(w, {"1", "2"}), outputTemplate(w, {"T2", "T1"}); },
+         "Date, Time,T2,T1\r\n01/15/2019,13:05:00,1,2\r\n",
+         "WARNING- the output template lists its labels in another order than the stored columns: the header names "
+         "T2,T1 over the columns T1,T2."},
+        {"both", [&](SaveWorld& w) { row(w, {"1", "2"}), outputTemplate(w, {"MISSING", "T2", "T1"}); },
+         "Date, Time,MISSING,T2,T1\r\n01/15/2019,13:05:00,1,2\r\n",
+         "WARNING- the output template names labels the data does not have (MISSING) and lists its labels in another "
+         "order than the stored columns: the header names MISSING,T2,T1 over the columns T1,T2."},
         {"an output template without the last cell", [&](SaveWorld& w) { row(w, {"1", "2"}), outputTemplate(w, {"T1"}); },
          "Date, Time,T1\r\n01/15/2019,13:05:00,1,\r\n"},
         {"no data", [](SaveWorld&) {}, "Date, Time,"},
@@ -63,9 +74,10 @@ TEST(CsvWriter, WritesTheHeaderAndOneLinePerDataLine)
         EXPECT_EQ(w.saveAs("out.csv"), SaveOutcome::Saved) << k.what;
         EXPECT_EQ(w.saved("out.csv"), k.file) << k.what;
         EXPECT_EQ(filesIn(w.dir.path()), Lines{"out.csv"}) << k.what;
-        EXPECT_EQ(w.c.newLines(),
-                  (Lines{"Starting output to file... ", "Saved data to CSV file '" + w.dir.file("out.csv") + "'."}))
-            << k.what;
+        Lines logged{"Starting output to file... ", "Saved data to CSV file '" + w.dir.file("out.csv") + "'."};
+        if (!k.warning.empty())
+            logged.insert(logged.begin(), k.warning);
+        EXPECT_EQ(w.c.newLines(), logged) << k.what;
         EXPECT_EQ(*w.c.log().selected(), w.c.log().size() - 1) << k.what;
     }
 }
