@@ -205,29 +205,43 @@ void CCorvaneDlg::OnImportExports()
 
 void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
 {
-    // A date order chosen in the review is planned again and reviewed again.
+    // A date order chosen in the review is planned again and reviewed again;
+    // a folder chosen for the prepared copies is planned with, and kept.
     std::map<std::string, DateOrder> orders;
     ImportPlan plan;
-    do {
+    auto examine = [&] {
         beginBatch();
         startProgress(paths);
-        plan = planImport(*this, paths, {}, orders);
+        plan = planImport(*this, paths, importFolder_, orders);
         endBatch();
         if (plan.stopped) {
             logImportPlan(log(), plan);
             log().showLast();
-            return;
         }
-        if (!importReview_(plan)) {
+        return !plan.stopped;
+    };
+    for (;;) {
+        if (!examine())
+            return;
+        std::string folder = importFolder_;
+        if (!importReview_(plan, folder)) {
             log().append("Import cancelled: nothing was read.");
             log().showLast();
             return;
         }
         const std::map<std::string, DateOrder> requested = requestedOrders(plan);
         orders.insert(requested.begin(), requested.end());
-        if (requested.empty())
+        if (!requested.empty()) {
+            importFolder_ = folder;
+            continue;
+        }
+        if (folder == importFolder_)
             break;
-    } while (true);
+        importFolder_ = folder;
+        if (!examine())
+            return;
+        break;
+    }
     logImportPlan(log(), plan);
     beginBatch();
     startProgress(paths);

@@ -3,10 +3,12 @@
 #include "app/window/import_review_dlg.h"
 
 #include "app/settings_commands.h"
+#include "app/window/log_list.h"
 #include "app/window/window_icon.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractSpinBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
@@ -29,31 +31,20 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tsl {
 
 namespace {
 
-// The controls a read disables, and the read button's two captions.
 bool disabledDuringRead(ControlId id)
 {
-    switch (id) {
-    case ControlId::ClearCsvData:
-    case ControlId::ConvertUnits:
-    case ControlId::FillBlanks:
-    case ControlId::ReadLabelTemplate:
-    case ControlId::SaveToCsv:
-    case ControlId::SaveToExcel:
-    case ControlId::SaveToXml:
-    case ControlId::SetOutputTemplate:
-    case ControlId::DateFormatList:
-        return true;
-    default:
-        return false;
-    }
+    return std::find(std::begin(readLockedControls), std::end(readLockedControls), id) !=
+           std::end(readLockedControls);
 }
 
+// The read button's two captions.
 const char* const readCaption = "&Read CSV Data";
 const char* const stopCaption = "Stop Reading";
 
@@ -76,14 +67,27 @@ QDateTimeEdit* makeTimePicker(QWidget* parent)
     return picker;
 }
 
-// A drop-down list with its "< caption" to the right.
-QHBoxLayout* listWithCaption(QComboBox* list, const char* caption, QWidget* parent)
+// A control with its "< caption" to the right.
+QHBoxLayout* withCaption(QWidget* control, const char* caption, QWidget* parent)
 {
     auto* row = new QHBoxLayout;
-    row->addWidget(list);
+    row->addWidget(control);
     row->addWidget(new QLabel(caption, parent));
     row->addStretch(1);
     return row;
+}
+
+// Enter and Escape reach the window when the focused control leaves them;
+// these are the controls where Enter ends typing a value.
+bool isEditField(const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget))
+            return true;
+        if (widget->isWindow())
+            break;
+    }
+    return false;
 }
 
 class ScopedCount {
@@ -104,7 +108,7 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle("Zorbelin Tessaloom v1.1");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    importReview_ = [this](ImportPlan& plan) { return reviewImport(this, plan); };
+    importReview_ = [this](ImportPlan& plan, std::string& folder) { return reviewImport(this, plan, folder); };
     createControls();
     arrangeControls();
     DoDataExchange();
@@ -112,16 +116,8 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent)
     watchSettingsControls();
     wireMessageMap();
 
-    log_.setAppendListener([this](const std::string& line) {
-        logList_->addItem(QString::fromStdString(line));
-    });
-    log_.setShowLastListener([this] {
-        int last = logList_->count() - 1;
-        if (last < 0)
-            return;
-        logList_->setCurrentRow(last);
-        logList_->scrollToItem(logList_->item(last));
-    });
+    log_.setAppendListener([this](const std::string& line) { logList_->appendLine(QString::fromStdString(line)); });
+    log_.setShowLastListener([this] { logList_->showLast(); });
     OnInitDialog();
 }
 
@@ -173,9 +169,7 @@ void CCorvaneDlg::createControls()
     writeStartDate_ = new QDateTimeEdit(this);
     writeStartDate_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     writeStartDate_->setCalendarPopup(true);
-    logList_ = new QListWidget(this);
-    logList_->setUniformItemSizes(true);
-    logList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    logList_ = new CLogList(this);
     progress_ = new QProgressBar(this);
     decimals_ = new QComboBox(this);
     decimals_->setToolTip("Decimals of the readings stored from the next file read on");
@@ -185,8 +179,9 @@ void CCorvaneDlg::createControls()
     close_->setDefault(true);
     lineLabel_->setVisible(false);
     delimiter_->setMaximumWidth(40);
-    templateFileName_->setMinimumWidth(220);
-    dataFileName_->setMinimumWidth(220);
+    // The path fields show what was chosen; typing there would change nothing.
+    for (QLineEdit* path : {templateFileName_, dataFileName_})
+        path->setReadOnly(true);
     templateFileName_->setToolTip("The last label template file read");
     dataFileName_->setToolTip("The last data file chosen");
     conversionColumn_->setToolTip("Convert Units works on the columns whose label contains this text");
@@ -199,53 +194,13 @@ void CCorvaneDlg::createControls()
     progress_->hide();
 }
 
+ControlRow CCorvaneDlg::addedControls()
+{
+    return {importExports_, plotData_, saveToExcel_, withCaption(decimals_, "< Decimals", this), sortRows_};
+}
+
 void CCorvaneDlg::arrangeControls()
 {
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(8);
-
-    grid->addLayout(listWithCaption(interval_, "< Data Interval", this), 0, 0);
-    grid->addLayout(listWithCaption(reduction_, "< Average/Sample Data", this), 0, 1, 1, 2);
-    auto* lineLabelRow = new QHBoxLayout;
-    lineLabelRow->addWidget(lineLabel_);
-    lineLabelRow->addWidget(importExports_, 1);
-    grid->addLayout(lineLabelRow, 0, 3);
-    auto* previewRow = new QHBoxLayout;
-    previewRow->addWidget(previewData_, 1);
-    previewRow->addWidget(plotData_, 1);
-    grid->addLayout(previewRow, 0, 4);
-    grid->addWidget(close_, 0, 5);
-
-    grid->addWidget(templateFileName_, 1, 0);
-    grid->addWidget(readLabelTemplate_, 1, 1);
-    grid->addWidget(setOutputTemplate_, 1, 2);
-    grid->addLayout(listWithCaption(split_, "< Split Output File", this), 1, 3);
-    grid->addWidget(convertUnits_, 1, 4);
-    grid->addWidget(conversion_, 1, 5);
-
-    grid->addWidget(dataFileName_, 2, 0);
-    grid->addWidget(readCsvData_, 2, 1);
-    grid->addWidget(saveToXml_, 2, 2);
-    grid->addWidget(fillDatabase_, 2, 3);
-    grid->addWidget(conversionColumn_, 2, 4);
-    grid->addWidget(fillBlanks_, 2, 5);
-
-    auto* delimiterRow = new QHBoxLayout;
-    delimiterRow->addWidget(delimiter_);
-    delimiterRow->addWidget(new QLabel("< CSV Delimiter", this));
-    delimiterRow->addSpacing(16);
-    delimiterRow->addWidget(timeDelimiter_);
-    delimiterRow->addStretch(1);
-    grid->addLayout(delimiterRow, 3, 0);
-    grid->addWidget(clearCsvData_, 3, 1);
-    grid->addWidget(saveToCsv_, 3, 2);
-    grid->addWidget(fillValue_, 3, 3);
-    auto* writeDateRow = new QHBoxLayout;
-    writeDateRow->addWidget(writeDateFrom_);
-    writeDateRow->addWidget(writeStartDate_, 1);
-    grid->addLayout(writeDateRow, 3, 4, 1, 2);
-
-    grid->addLayout(listWithCaption(dateFormat_, "< Date Format", this), 4, 0);
     auto* bracket = new QGroupBox("Bracket Evaluation Time", this);
     auto* bracketRow = new QHBoxLayout(bracket);
     bracketRow->addWidget(bracketEnable_);
@@ -256,26 +211,35 @@ void CCorvaneDlg::arrangeControls()
     bracketRow->addWidget(new QLabel("End Eval", bracket));
     bracketRow->addWidget(bracketEnd_);
     bracketRow->addStretch(1);
-    grid->addWidget(bracket, 4, 1, 1, 5);
 
-    grid->setColumnStretch(0, 1);
+    // The rows of the window's table of controls, each in its order; the
+    // controls added since stand in a row of their own, so that none of
+    // these moves.
+    constexpr int columns = 5;
+    rows_ = {
+        {withCaption(interval_, "< Data Interval", this), withCaption(reduction_, "< Average/Sample Data", this),
+         lineLabel_, previewData_, close_},
+        {templateFileName_, readLabelTemplate_, withCaption(split_, "< Split Output File", this), convertUnits_},
+        {dataFileName_, readCsvData_, saveToXml_, fillDatabase_, conversion_},
+        {clearCsvData_, saveToCsv_, fillValue_, conversionColumn_},
+        {fillBlanks_, setOutputTemplate_, withCaption(delimiter_, "< CSV Delimiter", this), timeDelimiter_},
+        {ControlCell(bracket, columns)},
+        {withCaption(dateFormat_, "< Date Format", this), writeDateFrom_, writeStartDate_},
+        addedControls(),
+    };
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    placeRows(*grid, rows_);
 
-    // Controls added to the window's own, in a row of their own so that they
-    // move none of the rows above.
-    auto* addedControls = new QHBoxLayout;
-    addedControls->addWidget(saveToExcel_);
-    addedControls->addSpacing(16);
-    addedControls->addLayout(listWithCaption(decimals_, "< Decimals", this));
-    addedControls->addSpacing(16);
-    addedControls->addWidget(sortRows_);
-    addedControls->addStretch(1);
+    std::vector<QWidget*> order = focusOrder(rows_);
+    order.push_back(logList_);
+    chainTabOrder(order);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(addedControls);
     layout->addWidget(logList_, 1);
     layout->addWidget(progress_);
-    resize(980, 560);
+    resize(1000, 600);
 }
 
 void CCorvaneDlg::DoDataExchange()
@@ -371,6 +335,9 @@ void CCorvaneDlg::OnInitDialog()
     // sits in the window's context menu and on F1.
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, [this] { commandHandlers_.at(aboutCommandId)(); });
+    // Ctrl+Q closes as the Close button does.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, close_, &QPushButton::click);
     setWindowIcon(tessaloomIcon());
 
     // The lists and their first selections are set up without their
@@ -462,7 +429,17 @@ void CCorvaneDlg::setConversionColumn(const std::string& text)
 
 bool CCorvaneDlg::runFileDialog(FileDialogMode mode)
 {
-    bool chosen = fileDialog_ ? fileDialog_(mode, fileRequest_) : runQtFileDialog(this, mode, fileRequest_);
+    auto showDialog = [this, mode] {
+        return fileDialog_ ? fileDialog_(mode, fileRequest_) : runQtFileDialog(this, mode, fileRequest_);
+    };
+    const bool chosen =
+        mode == FileDialogMode::Save && (fileRequest_.options & FileRequest::OverwritePrompt)
+            ? chooseSaveName(fileRequest_, showDialog,
+                             [this](const std::string& question) {
+                                 return messageBox(question, "Tessaloom", MessageButtons::YesNoDefaultNo) ==
+                                        MessageAnswer::Yes;
+                             })
+            : showDialog();
     if (chosen && mode == FileDialogMode::Open && batchDialogExpected_) {
         batchDialogExpected_ = false;
         startProgress(fileRequest_.chosenPaths());
@@ -614,15 +591,35 @@ void CCorvaneDlg::runDeferredWork()
         return;
     }
     if (!pendingDrops_.empty() && !closing_) {
-        std::vector<std::string> paths = std::move(pendingDrops_.front());
+        auto [paths, import] = std::move(pendingDrops_.front());
         pendingDrops_.pop_front();
-        QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
+        if (import)
+            QMetaObject::invokeMethod(this, [this, paths] { importWhenIdle(paths); }, Qt::QueuedConnection);
+        else
+            QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);
     }
+}
+
+bool CCorvaneDlg::closeLosesWork() const
+{
+    if (readRunning())
+        return true;
+    return dataChanges().unsaved() && tree_.findNode(tree_.root(), "dataline") != nullptr;
+}
+
+bool CCorvaneDlg::confirmClose()
+{
+    return !closeLosesWork() || messageBox("Data not saved will be lost. Close anyway?", "Tessaloom",
+                                           MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
 }
 
 void CCorvaneDlg::requestClose(PendingClose kind)
 {
     if (closing_)
+        return;
+    // A close already asked for and waiting for the read needs no second answer.
+    const bool confirmed = pendingClose_ != PendingClose::None;
+    if (!confirmed && !confirmClose())
         return;
     if (commandDepth_ > 0) {
         // The read still holds nodes of the tree: stop it, close afterwards.
@@ -657,12 +654,32 @@ void CCorvaneDlg::reject()
     requestClose(PendingClose::Cancel);
 }
 
+void CCorvaneDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    if (enter && isEditField(focusWidget())) {
+        // The edit has taken its text; a setting's edit reports it as leaving does.
+        QWidget* edit = focusWidget();
+        while (edit && !killFocusHandlers_.count(edit) && edit != this)
+            edit = edit->parentWidget();
+        if (edit && edit != this)
+            killFocusHandlers_.at(edit)();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void CCorvaneDlg::dropFiles(const std::vector<std::string>& paths)
 {
     if (closing_ || paths.empty())
         return;
     if (commandDepth_ > 0) {
-        pendingDrops_.push_back(paths);
+        pendingDrops_.emplace_back(paths, false);
         log_.append(paths.size() == 1 ? "The dropped file will be read when the current read ends."
                                       : "The dropped files will be read when the current read ends.");
         return;
@@ -682,6 +699,19 @@ void CCorvaneDlg::openAtStart(const std::vector<std::string>& paths)
         absolute.push_back(QFile::encodeName(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath())
                                .toStdString());
     QMetaObject::invokeMethod(this, [this, absolute] { dropFiles(absolute); }, Qt::QueuedConnection);
+}
+
+void CCorvaneDlg::importWhenIdle(const std::vector<std::string>& paths)
+{
+    if (closing_ || paths.empty())
+        return;
+    if (commandDepth_ > 0) {
+        pendingDrops_.emplace_back(paths, true);
+        log_.append(paths.size() == 1 ? "The dropped export will be imported when the current read ends."
+                                      : "The dropped exports will be imported when the current read ends.");
+        return;
+    }
+    runCommand([this, &paths] { importFiles(paths); });
 }
 
 void CCorvaneDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -704,10 +734,9 @@ void CCorvaneDlg::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The drag source waits for the drop to be answered; the files are read
     // once it has been. Files dropped on "Import Exports..." are imported.
-    bool onImport = importExports_->geometry().contains(event->position().toPoint());
-    if (onImport && commandDepth_ == 0) {
-        QMetaObject::invokeMethod(
-            this, [this, paths] { runCommand([this, &paths] { importFiles(paths); }); }, Qt::QueuedConnection);
+    const QPoint at = importExports_->mapFrom(this, event->position().toPoint());
+    if (importExports_->rect().contains(at)) {
+        QMetaObject::invokeMethod(this, [this, paths] { importWhenIdle(paths); }, Qt::QueuedConnection);
         return;
     }
     QMetaObject::invokeMethod(this, [this, paths] { dropFiles(paths); }, Qt::QueuedConnection);

@@ -2,6 +2,7 @@
 
 #include "app/chart/plot_dlg.h"
 #include "app/command_context.h"
+#include "app/window/control_rows.h"
 #include "app/window/file_dialogs.h"
 #include "app/window/message_pump.h"
 #include "app/window/question_box.h"
@@ -25,13 +26,13 @@ class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
 class QLineEdit;
-class QListWidget;
 class QProgressBar;
 class QPushButton;
 
 namespace tsl {
 
 class CCorvaneDlg;
+class CLogList;
 
 // What a control reports, as the command map names it.
 enum class Notification {
@@ -91,10 +92,20 @@ public:
     void setFileDialogProvider(FileDialogProvider provider) { fileDialog_ = std::move(provider); }
     void setQuestionProvider(QuestionProvider provider) { question_ = std::move(provider); }
     // Shows what an import found, file by file, and answers whether to go on.
-    // OK or Cancel; a date order chosen for a file goes into the plan.
-    using ImportReview = std::function<bool(ImportPlan& plan)>;
+    // OK or Cancel; a date order chosen for a file goes into the plan. folder
+    // is where the prepared copies go (empty: beside the originals): the
+    // review may change it, and the window keeps it for the session.
+    using ImportReview = std::function<bool(ImportPlan& plan, std::string& folder)>;
     void setImportReview(ImportReview review) { importReview_ = std::move(review); }
     MessagePump& messagePump() { return pump_; }
+    const std::string& importFolder() const { return importFolder_; }
+
+    // The rows of controls as the window shows them, top to bottom; Tab
+    // follows them.
+    const std::vector<ControlRow>& controlRows() const { return rows_; }
+    // Whether closing now would lose data (changed and not saved since) or
+    // stop a read: then the window asks first.
+    bool closeLosesWork() const;
 
     // Files dropped onto the window (or handed over as if they were): read now,
     // or once the running read has ended.
@@ -139,10 +150,12 @@ public:
     void importFiles(const std::vector<std::string>& paths);
 
 public slots:
-    // Escape and the close box.
+    // The close box.
     void reject() override;
 
 protected:
+    // Escape does nothing; Enter in an edit field only commits that field.
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -152,6 +165,9 @@ private:
     enum class PendingClose { None, Ok, Cancel };
 
     void createControls();
+    // Controls beyond the window's original ones, in the order they stand in
+    // their own row below the others.
+    ControlRow addedControls();
     void arrangeControls();
     // Binds each identifier to its control.
     void DoDataExchange();
@@ -167,6 +183,7 @@ private:
     void runCommand(const std::function<void()>& command);
     void runDeferredWork();
     void requestClose(PendingClose kind);
+    bool confirmClose();
     void finishClose(PendingClose kind);
     bool readRunning() const { return reading_.readInProgress != 0 || batchDepth_ > 0; }
     void startProgress(const std::vector<std::string>& paths);
@@ -175,6 +192,7 @@ private:
     void notInThisBuild(const char* command);
     // The core's drop command over a batch that dropFiles has set up.
     void dropFilesCommand(const std::vector<std::string>& paths);
+    void importWhenIdle(const std::vector<std::string>& paths);
     // During a batch the window stays in its reading state from the first file
     // to the last, even when a failed file asks for the idle state in between:
     // the next file is already being read into the tree.
@@ -206,7 +224,10 @@ private:
     bool batchDialogExpected_ = false;
     PendingClose pendingClose_ = PendingClose::None;
     bool closing_ = false;
-    std::deque<std::vector<std::string>> pendingDrops_;
+    // Files dropped during a read, and whether they were dropped to import.
+    std::deque<std::pair<std::vector<std::string>, bool>> pendingDrops_;
+    std::string importFolder_;
+    std::vector<ControlRow> rows_;
     std::map<int, bool> heldEnabled_;
     std::map<int, std::string> heldText_;
 
@@ -242,7 +263,7 @@ private:
     QComboBox* dateFormat_ = nullptr;
     QCheckBox* writeDateFrom_ = nullptr;
     QDateTimeEdit* writeStartDate_ = nullptr;
-    QListWidget* logList_ = nullptr;
+    CLogList* logList_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QComboBox* decimals_ = nullptr;
     QCheckBox* sortRows_ = nullptr;

@@ -55,7 +55,8 @@ void configureFileDialog(QFileDialog& dialog, FileDialogMode mode, const FileReq
     if (mode == FileDialogMode::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.options & FileRequest::OverwritePrompt));
+        // The window asks its own question (chooseSaveName).
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         return;
     }
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -65,6 +66,23 @@ void configureFileDialog(QFileDialog& dialog, FileDialogMode mode, const FileReq
         dialog.setFileMode(QFileDialog::ExistingFile);
     else
         dialog.setFileMode(QFileDialog::AnyFile);
+}
+
+std::string replaceQuestion(const std::string& path)
+{
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    return "'" + name.toStdString() + "' already exists. Replace it?";
+}
+
+bool chooseSaveName(FileRequest& request, const std::function<bool()>& showDialog,
+                    const std::function<bool(const std::string& question)>& replace)
+{
+    while (showDialog() && !request.result.empty()) {
+        const QFileInfo chosen(QFile::decodeName(QByteArray::fromStdString(request.result)));
+        if (!chosen.exists() || chosen.isDir() || replace(replaceQuestion(request.result)))
+            return true;
+    }
+    return false;
 }
 
 bool runQtFileDialog(QWidget* parent, FileDialogMode mode, FileRequest& request)

@@ -34,4 +34,14 @@ void configureFileDialog(QFileDialog& dialog, FileDialogMode mode, const FileReq
 
 bool runQtFileDialog(QWidget* parent, FileDialogMode mode, FileRequest& request);
 
+// The question a save asks before it replaces the file at path.
+std::string replaceQuestion(const std::string& path);
+
+// A save dialog that asks before an existing file is replaced: shows the
+// dialog (showDialog, true when a name was chosen) until the name chosen
+// names no file yet or replace agrees to the question; false when the user
+// cancels. Every save of the window that writes the name chosen uses it.
+bool chooseSaveName(FileRequest& request, const std::function<bool()>& showDialog,
+                    const std::function<bool(const std::string& question)>& replace);
+
 } // namespace tsl

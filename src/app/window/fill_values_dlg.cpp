@@ -3,10 +3,9 @@
 #include "app/command_context.h"
 #include "ops/fill_values.h"
 
-#include "ops/fill_column.h"
-
 #include <QComboBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,6 +63,18 @@ void FillValuesDlg::OnInitDialog()
     columns_->setCurrentIndex(0);
 }
 
+void FillValuesDlg::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == value_) {
+        if (fill_->isEnabled())
+            fill_->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void FillValuesDlg::OnFillValues()
 {
     int index = columns_->currentIndex();
@@ -72,7 +83,7 @@ void FillValuesDlg::OnFillValues()
         return;
     const std::string& label = labels_[static_cast<std::size_t>(index)];
     const std::string value = value_->text().toStdString();
-    int count = FillColumn(owner_.tree(), label, value);
+    int count = fillValues(owner_, label, value);
     results_->addItem(QString::fromStdString(fillValuesResultLine(count)));
 }
 

@@ -32,6 +32,10 @@ public:
     QListWidget* resultList() const { return results_; }
     QPushButton* closeButton() const { return close_; }
 
+protected:
+    // Enter in the value field fills, rather than closing the dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void OnInitDialog();
 

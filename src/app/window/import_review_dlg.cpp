@@ -1,5 +1,6 @@
 #include "app/window/import_review_dlg.h"
 
+#include "app/window/copy_folder_choice.h"
 #include "input/import_command.h"
 
 #include <QComboBox>
@@ -53,7 +54,7 @@ QComboBox* orderChoice(const FileImport& file)
 
 } // namespace
 
-bool reviewImport(QWidget* parent, ImportPlan& plan)
+bool reviewImport(QWidget* parent, ImportPlan& plan, std::string& folder)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle("Import Exports");
@@ -82,14 +83,17 @@ bool reviewImport(QWidget* parent, ImportPlan& plan)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* copies = new CCopyFolderChoice(folder, &dialog);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(table);
+    layout->addWidget(copies);
     layout->addWidget(buttons);
     dialog.resize(760, 420);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     for (const auto& [file, choice] : choices)
         file->requestedOrder = static_cast<DateOrder>(choice->currentData().toInt());
+    folder = copies->folder();
     return true;
 }
 

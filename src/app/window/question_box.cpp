@@ -24,6 +24,11 @@ MessageAnswer runQtQuestion(QWidget* parent, const std::string& text, const std:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    case MessageButtons::YesNoDefaultNo:
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Ok:
@@ -34,9 +39,7 @@ MessageAnswer runQtQuestion(QWidget* parent, const std::string& text, const std:
         return MessageAnswer::No;
     default:
         // Escape or the close box: the negative answer of the buttons shown.
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
-               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
-                                                     : MessageAnswer::Ok;
+        return negativeAnswer(buttons);
     }
 }
 

@@ -127,6 +127,7 @@ void FillValuesTest::opensFromTheMainWindowOverWhatWasRead()
     w.controlAs<QPushButton>(ControlId::ReadCsvData)->click();
 
     QStringList columns, results;
+    bool stillOpen = false;
     QTimer::singleShot(0, [&] {
         if (auto* dialog = qobject_cast<FillValuesDlg*>(QApplication::activeModalWidget())) {
             for (int i = 0; i < dialog->columnList()->count(); ++i)
@@ -134,13 +135,19 @@ void FillValuesTest::opensFromTheMainWindowOverWhatWasRead()
             dialog->columnList()->setCurrentIndex(1);
             dialog->valueEdit()->setText("7");
             dialog->fillButton()->click();
+            // Enter in the value field fills again, and the dialog stays open.
+            dialog->valueEdit()->setFocus();
+            QTest::keyClick(dialog->valueEdit(), Qt::Key_Return);
+            stillOpen = dialog->isVisible();
             results = items(dialog->resultList());
             dialog->closeButton()->click();
         }
     });
     w.controlAs<QPushButton>(ControlId::FillValue)->click();
     QCOMPARE(columns, QStringList({"TEMP1", "FLOW"}));
-    QCOMPARE(results, QStringList({"Changed 120 values."}));
+    QCOMPARE(results, QStringList({"Changed 120 values.", "Changed 120 values."}));
+    QVERIFY(stillOpen);
+    QVERIFY(w.dataChanges().unsaved());
 }
 
 QTEST_MAIN(FillValuesTest)

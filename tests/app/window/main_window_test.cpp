@@ -3,17 +3,21 @@
 #include "window_test_support.h"
 
 #include "app/window/display_check.h"
+#include "app/window/log_list.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <map>
@@ -46,7 +50,10 @@ private slots:
     void startsWithTheWelcomeBlock();
     void settingsCommandsLogTheirChange();
     void settingsAreWhatTheControlsShowNow();
-    void closingAndClearing();
+    void keysAndTheCloseQuestion();
+    void rowsOfControlsAndTheirTabOrder();
+    void logShowsColumnsFollowsItsEndAndCopies();
+    void clearing();
     void noDisplayIsNoticedBeforeQtStarts();
 };
 
@@ -103,22 +110,13 @@ void MainWindowTest::everyControlHasItsCaptionAndItsCommand()
     // Fifteen buttons, five check boxes, six lists, the delimiter edit, About.
     QCOMPARE(ids.size(), std::size_t(28));
 
-    // The added controls share one row below the window's own rows.
-    w.layout()->activate();
-    const QRect decimals = w.control(ControlId::Decimals)->geometry();
-    QVERIFY(decimals.top() > w.control(ControlId::BracketStart)->parentWidget()->geometry().bottom());
-    const QRect addedRow(0, decimals.top(), w.width(), decimals.height());
-    QVERIFY(w.control(ControlId::SortRows)->geometry().intersects(addedRow));
-    const QRect excel = w.control(ControlId::SaveToExcel)->geometry();
-    QVERIFY(excel.intersects(addedRow) && excel.right() < decimals.left());
-    QVERIFY(w.control(ControlId::Log)->geometry().top() > decimals.bottom());
-
-    // A read locks nine of them and turns the read button into its stop.
+    // A read locks eight of them, the import and the Excel save, and turns
+    // the read button into its stop.
     const std::set<int> locked = {int(ControlId::ClearCsvData),      int(ControlId::ConvertUnits),
                                   int(ControlId::FillBlanks),        int(ControlId::ReadLabelTemplate),
                                   int(ControlId::SaveToCsv),         int(ControlId::SaveToXml),
-                                  int(ControlId::SaveToExcel),
-                                  int(ControlId::SetOutputTemplate), int(ControlId::DateFormatList)};
+                                  int(ControlId::SaveToExcel),       int(ControlId::SetOutputTemplate),
+                                  int(ControlId::DateFormatList),    int(ControlId::ImportExports)};
     const std::map<int, bool> idle = enabledStates(w);
     QVERIFY(std::all_of(idle.begin(), idle.end(), [](const auto& state) { return state.second; }));
     setReadingState(w, true);
@@ -271,36 +269,199 @@ void MainWindowTest::settingsAreWhatTheControlsShowNow()
     QCOMPARE(now.writeStartDate, static_cast<std::time_t>(later.toSecsSinceEpoch()));
 }
 
-void MainWindowTest::closingAndClearing()
+void MainWindowTest::keysAndTheCloseQuestion()
 {
-    // Enter (the default Close button) empties the tree; Escape and the close
-    // box keep it. None of them writes to the log.
-    struct Way {
-        std::function<void(CCorvaneDlg&)> close;
-        int result;
-        bool emptied;
+    // Data not saved since it changed: any way of closing asks first, No by
+    // default. Escape does nothing; Enter in an edit field commits that field.
+    auto keyIn = [](ControlId id, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        return [id, key, modifiers](CCorvaneDlg& w) {
+            w.control(id)->setEnabled(true);
+            giveFocus(w.control(id));
+            QTest::keyClick(w.control(id), Qt::Key(key), modifiers);
+        };
     };
-    const Way ways[] = {
-        {[](CCorvaneDlg& w) {
-             giveFocus(w.control(ControlId::Delimiter));
-             QTest::keyClick(w.control(ControlId::Delimiter), Qt::Key_Return);
-         },
-         QDialog::Accepted, true},
-        {[](CCorvaneDlg& w) { QTest::keyClick(&w, Qt::Key_Escape); }, QDialog::Rejected, false},
-        {[](CCorvaneDlg& w) { w.close(); }, QDialog::Rejected, false},
+    auto closeBox = [](CCorvaneDlg& w) { w.close(); };
+    const QString question = "Data not saved will be lost. Close anyway?";
+    struct Case {
+        const char* what;
+        bool unsaved;
+        std::function<void(CCorvaneDlg&)> act;
+        MessageAnswer answer;
+        bool asks;
+        bool closes;
+        int result; // and the tree is emptied for Accepted only
+        std::vector<std::string> logged;
     };
-    for (const Way& way : ways) {
+    const Case cases[] = {
+        {"Escape", true, keyIn(ControlId::IntervalList, Qt::Key_Escape), MessageAnswer::Yes, false, false, 0, {}},
+        {"Escape, nothing to lose", false, keyIn(ControlId::Log, Qt::Key_Escape), MessageAnswer::Yes, false, false, 0, {}},
+        {"Enter in the delimiter", true, keyIn(ControlId::Delimiter, Qt::Key_Return), MessageAnswer::Yes, false,
+         false, 0, {"SETTINGS CHANGE: Delimiter changed to -> ,"}},
+        {"Enter in the conversion column", true, keyIn(ControlId::ConversionColumn, Qt::Key_Enter),
+         MessageAnswer::Yes, false, false, 0, {}},
+        {"Enter in a path field", false, keyIn(ControlId::DataFileName, Qt::Key_Return), MessageAnswer::Yes, false,
+         false, 0, {}},
+        {"Enter in a time picker", false, keyIn(ControlId::BracketEnd, Qt::Key_Return), MessageAnswer::Yes, false,
+         false, 0, {}},
+        {"Enter in a list presses Close", false, keyIn(ControlId::IntervalList, Qt::Key_Return), MessageAnswer::No,
+         false, true, QDialog::Accepted, {}},
+        {"Enter in a list, answered No", true, keyIn(ControlId::IntervalList, Qt::Key_Return), MessageAnswer::No,
+         true, false, 0, {}},
+        {"Ctrl+Q, answered Yes", true, keyIn(ControlId::PreviewData, Qt::Key_Q, Qt::ControlModifier),
+         MessageAnswer::Yes, true, true, QDialog::Accepted, {}},
+        {"Ctrl+Q, nothing to lose", false, keyIn(ControlId::PreviewData, Qt::Key_Q, Qt::ControlModifier),
+         MessageAnswer::No, false, true, QDialog::Accepted, {}},
+        {"the close box, answered No", true, closeBox, MessageAnswer::No, true, false, 0, {}},
+        {"the close box, answered Yes", true, closeBox, MessageAnswer::Yes, true, true, QDialog::Rejected, {}},
+    };
+    for (const Case& k : cases) {
         CCorvaneDlg w;
-        addDataDay(w.tree());
+        DataNode* hour = w.tree().addChild(addDataDay(w.tree()), "dataHour");
+        w.tree().addChild(hour, "dataline");
+        if (k.unsaved)
+            w.dataChanges().markChanged();
+        QuestionScript questions;
+        questions.answers = {k.answer};
+        questions.install(w);
         QVERIFY(showActive(w));
-        way.close(w);
-        QVERIFY(w.isHidden());
-        QCOMPARE(w.result(), way.result);
-        QCOMPARE(w.tree().root()->firstChild() == nullptr, way.emptied);
-        QCOMPARE(w.tree().root()->name(), std::string_view("DocRoot"));
-        QVERIFY(linesAfterWelcome(w).empty());
+        k.act(w);
+        QCOMPARE(questions.asked, k.asks ? std::vector<std::string>{question.toStdString()}
+                                         : std::vector<std::string>{});
+        QVERIFY2(w.isHidden() == k.closes, k.what);
+        if (k.closes) {
+            QCOMPARE(w.result(), k.result);
+            QCOMPARE(w.tree().root()->firstChild() == nullptr, k.result == QDialog::Accepted);
+        }
+        QCOMPARE(linesAfterWelcome(w), k.logged);
     }
 
+    // The question itself: titled "Tessaloom", and Enter answers No.
+    CCorvaneDlg w;
+    addDataDay(w.tree());
+    w.tree().addChild(w.tree().findNode(w.tree().root(), "dataDay"), "dataline");
+    w.dataChanges().markChanged();
+    QVERIFY(showActive(w));
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    w.controlAs<QPushButton>(ControlId::Close)->click();
+    QCOMPARE(title, QString("Tessaloom"));
+    QCOMPARE(text, question);
+    QVERIFY(!w.isHidden());
+
+    // Once saved, nothing is lost and nothing is asked.
+    w.dataChanges().markSaved();
+    w.controlAs<QPushButton>(ControlId::Close)->click();
+    QVERIFY(w.isHidden());
+}
+
+void MainWindowTest::rowsOfControlsAndTheirTabOrder()
+{
+    CCorvaneDlg w;
+    QVERIFY(showActive(w));
+    using C = ControlId;
+    // The window's rows as they always were, then one row of the controls added since.
+    const std::vector<std::vector<ControlId>> rows = {
+        {C::IntervalList, C::ReductionList, C::PreviewData, C::Close},
+        {C::TemplateFileName, C::ReadLabelTemplate, C::SplitList, C::ConvertUnits},
+        {C::DataFileName, C::ReadCsvData, C::SaveToXml, C::FillDatabase, C::ConversionList},
+        {C::ClearCsvData, C::SaveToCsv, C::FillValue, C::ConversionColumn},
+        {C::FillBlanks, C::SetOutputTemplate, C::Delimiter, C::TimeDelimiter},
+        {C::BracketEnable, C::BracketStart, C::BracketEnd},
+        {C::DateFormatList, C::WriteDateFrom, C::WriteStartDate},
+        {C::ImportExports, C::PlotData, C::SaveToExcel, C::Decimals, C::SortRows},
+    };
+    auto box = [&w](ControlId id) {
+        QWidget* control = w.control(id);
+        return QRect(control->mapTo(&w, QPoint(0, 0)), control->size());
+    };
+    std::vector<ControlId> reading;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t i = 0; i < rows[r].size(); ++i) {
+            const QRect here = box(rows[r][i]);
+            if (i > 0) {
+                const QRect left = box(rows[r][i - 1]);
+                QVERIFY2(left.right() < here.left(), qPrintable(QString("row %1, place %2").arg(r).arg(i)));
+                QVERIFY2(here.top() < left.bottom() && left.top() < here.bottom(), qPrintable(QString("row %1").arg(r)));
+            }
+            if (r > 0)
+                for (ControlId above : rows[r - 1])
+                    QVERIFY2(here.top() > box(above).center().y(), qPrintable(QString("row %1").arg(r)));
+            reading.push_back(rows[r][i]);
+        }
+    }
+    QVERIFY(box(C::Log).top() > box(C::SortRows).bottom());
+
+    // Tab visits the controls that take it in reading order, the log last.
+    std::vector<QWidget*> expected;
+    for (ControlId id : reading)
+        if (w.control(id)->isEnabled())
+            expected.push_back(w.control(id));
+    expected.push_back(w.control(C::Log));
+    QVERIFY(giveFocus(expected.front()));
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected[i]);
+    }
+    QVERIFY(w.controlAs<QLineEdit>(C::TemplateFileName)->isReadOnly());
+    QVERIFY(w.controlAs<QLineEdit>(C::DataFileName)->isReadOnly());
+}
+
+void MainWindowTest::logShowsColumnsFollowsItsEndAndCopies()
+{
+    CCorvaneDlg w;
+    w.resize(900, 500);
+    QVERIFY(showActive(w));
+    auto* log = qobject_cast<CLogList*>(w.control(ControlId::Log));
+    QVERIFY(log);
+    QVERIFY(QFontInfo(log->font()).fixedPitch());
+
+    auto lastShown = [log] {
+        QApplication::processEvents();
+        const QRect last = log->visualItemRect(log->item(log->count() - 1));
+        return log->viewport()->rect().contains(last);
+    };
+    for (int i = 0; i < 200; ++i)
+        w.log().append("line " + std::to_string(i));
+    QVERIFY(lastShown());
+    // Scrolled up, the log stays where the reader is.
+    log->scrollToTop();
+    w.log().append("one more");
+    QVERIFY(!lastShown());
+    log->scrollToBottom();
+    w.log().append("and another");
+    QVERIFY(lastShown());
+
+    // Selected lines are copied in log order.
+    log->clearSelection();
+    log->item(20)->setSelected(true);
+    log->item(12)->setSelected(true);
+    QCOMPARE(log->selectedText(), QString("line 1\nline 9"));
+    QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("line 1\nline 9"));
+
+    // Showing the last line selects it alone.
+    w.log().showLast();
+    w.log().append("the last");
+    w.log().showLast();
+    QCOMPARE(log->selectedText(), QString("the last"));
+
+    // A line wider than the list is not cut: the list scrolls sideways to it.
+    QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
+    w.log().append("WARNING- " + std::string(300, 'w'));
+    w.log().append("a short line after it");
+    QApplication::processEvents();
+    QVERIFY(log->horizontalScrollBar()->maximum() > 0);
+    QCOMPARE(log->textElideMode(), Qt::ElideNone);
+}
+
+void MainWindowTest::clearing()
+{
     // Clear CSV Data deletes what was read and keeps the templates.
     CCorvaneDlg w;
     for (const char* name : {"template", "outputTemplate", "fileLabels", "data", "fileLabels"})

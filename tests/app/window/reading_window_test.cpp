@@ -51,7 +51,8 @@ void dropOnto(CCorvaneDlg& w, const std::vector<std::string>& paths, std::option
 bool lockedForReading(CCorvaneDlg& w)
 {
     return !w.control(ControlId::ClearCsvData)->isEnabled() && !w.control(ControlId::SaveToCsv)->isEnabled() &&
-           !w.control(ControlId::DateFormatList)->isEnabled() && readButton(w)->text() == "Stop Reading";
+           !w.control(ControlId::DateFormatList)->isEnabled() && !w.control(ControlId::ImportExports)->isEnabled() &&
+           readButton(w)->text() == "Stop Reading";
 }
 
 } // namespace
@@ -68,6 +69,7 @@ private slots:
     void closeDuringAReadStopsItThenCloses();
     void aFailedFileDoesNotUnlockTheRestOfTheBatch();
     void fileRequestAsEachCommandSetsIt();
+    void savesAskBeforeReplacingAFile();
     void importShowsItsFindingsBeforeReading();
     void importOffersTheReadingsOfAmbiguousDates();
     void survivesEveryFileOfTheFuzzCorpus();
@@ -195,6 +197,9 @@ void ReadingWindowTest::closeDuringAReadStopsItThenCloses()
         DialogScript dialogs;
         dialogs.choices = {{b_, c_}};
         dialogs.install(w);
+        QuestionScript questions;
+        questions.answers = {MessageAnswer::Yes};
+        questions.install(w);
         bool hiddenAtOnce = true;
         onLogLine(w, "Reading file " + b_, [&] {
             if (closeButton)
@@ -207,6 +212,7 @@ void ReadingWindowTest::closeDuringAReadStopsItThenCloses()
 
         QVERIFY(!hiddenAtOnce);
         QVERIFY(w.isHidden());
+        QCOMPARE(questions.asked, std::vector<std::string>{"Data not saved will be lost. Close anyway?"});
         QCOMPARE(w.result(), int(closeButton ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(w.tree().root()->firstChild() == nullptr, closeButton);
         QCOMPARE(w.reading().templateNode == nullptr, closeButton);
@@ -257,14 +263,16 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
         const char* extension;
         const char* filter;
         bool several;
+        bool asksBeforeReplacing = false;
     };
     const Expected expected[] = {
         {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
         {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
-        {FileDialogMode::Save, "Enter name of XML file to save data to:", "XML", "XML Files *.xml", false},
-        {FileDialogMode::Save, "Enter CSV file name:", "CSV", "CSV Files *.csv", false},
-        {FileDialogMode::Save, "Enter CSV file mask:", "CSV", "CSV Files *.csv", false},
-        {FileDialogMode::Save, "Enter Excel file mask:", "XLSX", "Excel Workbooks *.xlsx", false},
+        {FileDialogMode::Save, "Enter name of XML file to save data to:", "XML", "XML Files *.xml", false, true},
+        {FileDialogMode::Save, "Enter CSV file name:", "CSV", "CSV Files *.csv", false, true},
+        // A mask names files to come, never one that is written as named.
+        {FileDialogMode::Save, "Enter CSV file mask:", "CSV", "CSV Files *.csv", false, false},
+        {FileDialogMode::Save, "Enter Excel file mask:", "XLSX", "Excel Workbooks *.xlsx", false, false},
         {FileDialogMode::Open, "Find CSV Datafile", "CSV", "CSV Files *.csv", true},
         {FileDialogMode::Open, "Find Label Template File", "CSV", "CSV Files *.csv", false},
     };
@@ -278,6 +286,7 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
         QCOMPARE(bool(shown.options & FileRequest::AllowMultiSelect), expected[i].several);
         if (expected[i].mode == FileDialogMode::Open)
             QVERIFY(shown.options & FileRequest::FileMustExist);
+        QCOMPARE(bool(shown.options & FileRequest::OverwritePrompt), expected[i].asksBeforeReplacing);
     }
     const FileRequest& read = dialogs.shown[6];
     QVERIFY(read.result.empty());
@@ -298,8 +307,58 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
     QCOMPARE(save.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(save.nameFilters(), QStringList({"XML Files (*.xml)", "All Files (*)"}));
     QCOMPARE(save.defaultSuffix(), QString("xml"));
-    QVERIFY(save.testOption(QFileDialog::DontConfirmOverwrite)); // the save commands ask nothing
+    QVERIFY(save.testOption(QFileDialog::DontConfirmOverwrite)); // the window asks its own question
     QCOMPARE(save.directory().absolutePath(), dir_.path());
+}
+
+void ReadingWindowTest::savesAskBeforeReplacingAFile()
+{
+    const std::string out = dir_.filePath("out.csv").toStdString(), other = dir_.filePath("other.csv").toStdString();
+    const std::string xml = dir_.filePath("out.xml").toStdString();
+    const std::string question = "'out.csv' already exists. Replace it?";
+    auto contentOf = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(none)");
+    };
+    struct Case {
+        const char* what;
+        ControlId button;
+        int split;
+        std::vector<std::vector<std::string>> choices;
+        std::vector<MessageAnswer> answers;
+        std::vector<std::string> asked;
+        bool outReplaced;
+    };
+    const Case cases[] = {
+        {"No, then cancelled", ControlId::SaveToCsv, 0, {{out}, {}}, {MessageAnswer::No}, {question}, false},
+        {"No, then another name", ControlId::SaveToCsv, 0, {{out}, {other}}, {MessageAnswer::No}, {question}, false},
+        {"Yes", ControlId::SaveToCsv, 0, {{out}}, {MessageAnswer::Yes}, {question}, true},
+        {"a new name", ControlId::SaveToCsv, 0, {{other}}, {}, {}, false},
+        {"XML, Yes", ControlId::SaveToXml, 0, {{xml}}, {MessageAnswer::Yes}, {"'out.xml' already exists. Replace it?"},
+         false},
+        {"a mask for split files", ControlId::SaveToCsv, 1, {{out}}, {}, {}, false},
+    };
+    for (const Case& k : cases) {
+        for (const std::string& path : {out, xml}) {
+            QFile empty(QString::fromStdString(path));
+            QVERIFY(empty.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        }
+        QFile::remove(QString::fromStdString(other));
+        CCorvaneDlg w;
+        w.dropFiles({a_});
+        w.controlAs<QComboBox>(ControlId::SplitList)->setCurrentIndex(k.split);
+        DialogScript dialogs;
+        dialogs.choices = k.choices;
+        dialogs.install(w);
+        QuestionScript questions;
+        questions.answers = k.answers;
+        questions.install(w);
+        w.controlAs<QPushButton>(k.button)->click();
+        QCOMPARE(questions.asked, k.asked);
+        QCOMPARE(dialogs.shown.size(), k.choices.size());
+        QVERIFY2((contentOf(out) != "") == k.outReplaced, k.what);
+        QCOMPARE(contentOf(xml) != "", k.button == ControlId::SaveToXml);
+    }
 }
 
 void ReadingWindowTest::importShowsItsFindingsBeforeReading()
@@ -319,12 +378,16 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
     CCorvaneDlg w;
     w.show();
     DialogScript dialogs;
-    dialogs.choices = {{export1}, {export1}};
+    dialogs.choices = {{export1}, {export1}, {export1}};
     dialogs.install(w);
     std::vector<std::size_t> reviewed;
+    std::vector<std::string> foldersOffered;
     bool accept = false;
-    w.setImportReview([&](const ImportPlan& plan) -> bool {
+    std::string folderChosen;
+    w.setImportReview([&](const ImportPlan& plan, std::string& folder) -> bool {
         reviewed.push_back(plan.files.front().report.empty() ? 0 : plan.files.size());
+        foldersOffered.push_back(folder);
+        folder = folderChosen;
         return accept;
     });
 
@@ -341,10 +404,19 @@ void ReadingWindowTest::importShowsItsFindingsBeforeReading()
     QCOMPARE(w.settings().dateFormat, 1);
     QVERIFY(w.control(ControlId::SaveToCsv)->isEnabled());
 
-    // files dropped on the button are imported, not read as they are
+    // files dropped on the button are imported, not read as they are; the
+    // review chose a folder for the prepared copies, kept for the next import
+    const QString copies = dir_.filePath("copies");
+    QVERIFY(QDir().mkdir(copies));
+    folderChosen = copies.toStdString();
     dropOnto(w, {export2}, import->geometry().center());
     QTRY_COMPARE(countOf(linesAfterWelcome(w), "Import finished: 1 file prepared and read, 0 refused"), 2);
     QCOMPARE(reviewed, (std::vector<std::size_t>{1, 1, 1}));
+    QVERIFY(!QDir(copies).entryList(QDir::Files).filter("export2").isEmpty());
+    QCOMPARE(w.importFolder(), folderChosen);
+    accept = false;
+    import->click();
+    QCOMPARE(foldersOffered, (std::vector<std::string>{"", "", "", folderChosen}));
 }
 
 // 01/02/2026 reads as 2 January or 1 February: the review lists both, and

@@ -107,9 +107,7 @@ void QuestionScript::install(CCorvaneDlg& window)
             answers.erase(answers.begin());
             return answer;
         }
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
-               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
-                                                     : MessageAnswer::Ok;
+        return negativeAnswer(buttons);
     });
 }
 
