@@ -13,7 +13,7 @@ namespace tsl::cli {
 
 namespace {
 
-// The columns of later charts; empty: the first few of the data. One tsl
+// The columns of later charts; empty: the first few that hold readings. One tsl
 // run is one session, so the choice lives as long as the process.
 std::vector<std::string>& plotColumns()
 {
@@ -87,7 +87,7 @@ void addPlotActions(std::vector<ActionSpec>& actions)
 {
     actions.push_back({"--plot-columns", ArgumentKind::Text, 0, "A,B,...",
                        "the columns of later charts, by label (empty: the first " +
-                           std::to_string(defaultChartColumns) + " columns)",
+                           std::to_string(defaultChartColumns) + " columns that hold readings)",
                        [](CliSession&, const ParsedAction& a) { plotColumns() = splitColumnList(a.values.front()); }});
     actions.push_back({"--plot", ArgumentKind::File, 0, "FILE",
                        "save a chart of the data as it stands (PNG, or SVG for FILE.svg), drawn without a display",

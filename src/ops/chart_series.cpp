@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <limits>
+#include <memory>
 #include <numeric>
+#include <tuple>
 
 namespace tsl {
 
@@ -153,6 +156,58 @@ double ChartColumn::scale() const { return std::max(std::fabs(double(low)), std:
 std::vector<std::string> chartColumnLabels(const DataTree& tree)
 {
     return dataColumnLabels(tree);
+}
+
+std::vector<std::string> firstColumnsWithReadings(const DataTree& tree, std::size_t count)
+{
+    const std::vector<std::string> labels = chartColumnLabels(tree);
+    std::vector<bool> hasReading(labels.size(), false);
+    // Done once the first `count` columns that hold readings are known: no
+    // column before the last of them is still undecided.
+    auto decided = [&] {
+        std::size_t found = 0;
+        for (std::size_t i = 0; i < labels.size() && found < count; ++i) {
+            if (!hasReading[i])
+                return false;
+            ++found;
+        }
+        return true;
+    };
+    // Only columns without a reading yet are looked at; the finder is made
+    // again whenever that set shrinks, which happens in the first lines for
+    // most columns.
+    std::vector<std::size_t> pending(labels.size());
+    std::iota(pending.begin(), pending.end(), std::size_t{0});
+    auto finderOf = [&] {
+        std::vector<std::string> pendingLabels;
+        for (std::size_t i : pending)
+            pendingLabels.push_back(labels[i]);
+        return std::make_unique<ColumnFinder>(tree, pendingLabels);
+    };
+    std::unique_ptr<ColumnFinder> finder = finderOf();
+    if (!decided()) {
+        forEachDataline(tree, [&](const DataNode* line) {
+            bool foundAny = false;
+            finder->forEachChosenCell(line, [&](int column, const DataNode* cell) {
+                if (cellNumber(cell->text())) {
+                    hasReading[pending[static_cast<std::size_t>(column)]] = true;
+                    foundAny = true;
+                }
+            });
+            if (!foundAny)
+                return true;
+            if (decided())
+                return false;
+            std::erase_if(pending, [&](std::size_t i) { return hasReading[i]; });
+            finder = finderOf();
+            return true;
+        });
+    }
+    std::vector<std::string> chosen;
+    for (std::size_t i = 0; i < labels.size() && chosen.size() < count; ++i)
+        if (hasReading[i])
+            chosen.push_back(labels[i]);
+    return chosen;
 }
 
 ChartData collectChartData(const DataTree& tree, const std::vector<std::string>& labels)
@@ -331,20 +386,21 @@ std::optional<std::size_t> nearestReading(const ChartData& data, std::size_t col
     return time - double(times[*before]) <= double(times[*after]) - time ? before : after;
 }
 
-TimeTicks roundTimeTicks(double from, double to, int maxTicks, int utcOffset)
+std::optional<std::pair<std::int64_t, std::int64_t>> readingSpan(const ChartData& data)
 {
-    constexpr double day = 86400;
-    static constexpr double steps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800,
-                                       21600, 43200, day, 2 * day, 7 * day, 14 * day, 28 * day, 91 * day};
-    maxTicks = std::max(maxTicks, 2);
-    for (double step : steps) {
-        const double first = std::floor((from + utcOffset) / step) * step - utcOffset;
-        const double last = std::ceil((to + utcOffset) / step) * step - utcOffset;
-        const double count = (last - first) / step + 1;
-        if (count <= maxTicks || step == std::end(steps)[-1])
-            return {first, std::max(last, first + step), std::max(2, int(std::lround(count)))};
-    }
-    return {from, to, 2};
+    auto hasReading = [&](std::size_t i) {
+        return std::any_of(data.columns.begin(), data.columns.end(),
+                           [i](const ChartColumn& column) { return !std::isnan(column.values[i]); });
+    };
+    std::size_t first = 0;
+    while (first < data.times.size() && !hasReading(first))
+        ++first;
+    if (first == data.times.size())
+        return std::nullopt;
+    std::size_t last = data.times.size() - 1;
+    while (!hasReading(last))
+        --last;
+    return std::make_pair(data.times[first], data.times[last]);
 }
 
 std::vector<int> valueAxisOfColumns(const ChartData& data)
@@ -378,5 +434,193 @@ std::vector<int> valueAxisOfColumns(const ChartData& data)
     }
     return axes;
 }
+
+int decimalsOf(double step)
+{
+    if (!(step > 0))
+        return 0;
+    return std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+}
+
+std::pair<double, double> valueRange(double low, double high)
+{
+    if (high < low)
+        std::swap(low, high);
+    if (high - low < 1e-12) {
+        const double margin = std::max(1.0, std::fabs(low) * 0.1);
+        return {low - margin, high + margin};
+    }
+    const double pad = (high - low) * 0.05;
+    return {low - pad, high + pad};
+}
+
+ValueTicks valueTicks(double low, double high, int maxTicks)
+{
+    maxTicks = std::max(maxTicks, 2);
+    if (!std::isfinite(low) || !std::isfinite(high))
+        return {};
+    if (high < low)
+        std::swap(low, high);
+    if (high - low < 1e-12)
+        std::tie(low, high) = valueRange(low, high);
+    double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / maxTicks)));
+    for (;;) {
+        for (double multiple : {1.0, 2.0, 5.0}) {
+            const double step = multiple * magnitude;
+            const double ticks = std::floor(high / step + 1e-9) - std::ceil(low / step - 1e-9) + 1;
+            if (ticks <= maxTicks)
+                return {step, decimalsOf(step)};
+        }
+        magnitude *= 10;
+    }
+}
+
+namespace {
+
+constexpr double minute = 60;
+constexpr double hour = 3600;
+constexpr double day = 86400;
+
+struct StepChoice {
+    TimeStep unit;
+    int count;
+    double seconds; // nominal length, to compare with the range
+};
+
+constexpr StepChoice steps[] = {
+    {TimeStep::Seconds, 1, 1},           {TimeStep::Seconds, 2, 2},          {TimeStep::Seconds, 5, 5},
+    {TimeStep::Seconds, 10, 10},         {TimeStep::Seconds, 15, 15},        {TimeStep::Seconds, 30, 30},
+    {TimeStep::Minutes, 1, minute},      {TimeStep::Minutes, 2, 2 * minute}, {TimeStep::Minutes, 5, 5 * minute},
+    {TimeStep::Minutes, 10, 10 * minute}, {TimeStep::Minutes, 15, 15 * minute}, {TimeStep::Minutes, 30, 30 * minute},
+    {TimeStep::Hours, 1, hour},          {TimeStep::Hours, 2, 2 * hour},     {TimeStep::Hours, 3, 3 * hour},
+    {TimeStep::Hours, 6, 6 * hour},      {TimeStep::Hours, 12, 12 * hour},   {TimeStep::Days, 1, day},
+    {TimeStep::Days, 2, 2 * day},        {TimeStep::Weeks, 1, 7 * day},      {TimeStep::Months, 1, 30.44 * day},
+    {TimeStep::Months, 3, 91.3 * day},   {TimeStep::Months, 6, 182.6 * day}, {TimeStep::Years, 1, 365.25 * day},
+    {TimeStep::Years, 2, 730.5 * day},   {TimeStep::Years, 5, 1826 * day},   {TimeStep::Years, 10, 3652 * day},
+    {TimeStep::Years, 20, 7305 * day},   {TimeStep::Years, 50, 18262 * day}, {TimeStep::Years, 100, 36525 * day},
+};
+
+std::tm localOf(double seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(std::floor(seconds));
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local;
+}
+
+long utcOffsetAt(double seconds)
+{
+    return localOf(seconds).tm_gmtoff;
+}
+
+// Local midnight of year, month (1..12) and day; days and months beyond
+// their range roll over.
+double localMidnight(int year, int month, int day)
+{
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_isdst = -1;
+    return static_cast<double>(std::mktime(&fields));
+}
+
+// Steps shorter than a day: multiples of the step in local clock time. The
+// offset is taken again where daylight saving changes it.
+void clockTicks(double from, double to, double step, std::vector<double>& at)
+{
+    long offset = utcOffsetAt(from);
+    double t = std::ceil((from + offset) / step) * step - offset;
+    while (t <= to) {
+        const long now = utcOffsetAt(t);
+        if (now != offset) {
+            offset = now;
+            const double snapped = std::ceil((t + offset) / step) * step - offset;
+            t = at.empty() || snapped > at.back() ? snapped : snapped + step;
+            if (t > to)
+                break;
+        }
+        at.push_back(t);
+        t += step;
+    }
+}
+
+// Steps of days, weeks, months or years: local midnights on the dates that
+// are whole multiples of the step.
+void calendarTicks(double from, double to, const StepChoice& step, std::vector<double>& at)
+{
+    const std::tm start = localOf(from);
+    int year = start.tm_year + 1900;
+    int month = start.tm_mon + 1;
+    int dayOfMonth = start.tm_mday;
+    switch (step.unit) {
+    case TimeStep::Months:
+        dayOfMonth = 1;
+        month -= (month - 1) % step.count;
+        break;
+    case TimeStep::Years:
+        dayOfMonth = 1;
+        month = 1;
+        year -= year % step.count;
+        break;
+    case TimeStep::Weeks:
+        dayOfMonth -= (start.tm_wday + 6) % 7; // back to Monday
+        break;
+    default: {
+        // Days counted from the epoch in local time, so that two-day steps
+        // fall on the same dates whatever the range.
+        const long dayNumber = static_cast<long>(std::floor((from + start.tm_gmtoff) / day));
+        dayOfMonth -= static_cast<int>(((dayNumber % step.count) + step.count) % step.count);
+        break;
+    }
+    }
+    // The first date lies at or before from; the range holds few steps.
+    for (int k = 0; k < 1000; ++k) {
+        double t;
+        switch (step.unit) {
+        case TimeStep::Months:
+            t = localMidnight(year, month + k * step.count, 1);
+            break;
+        case TimeStep::Years:
+            t = localMidnight(year + k * step.count, 1, 1);
+            break;
+        case TimeStep::Weeks:
+            t = localMidnight(year, month, dayOfMonth + 7 * k);
+            break;
+        default:
+            t = localMidnight(year, month, dayOfMonth + k * step.count);
+            break;
+        }
+        if (t > to)
+            break;
+        if (t >= from)
+            at.push_back(t);
+    }
+}
+
+} // namespace
+
+TimeTicks timeTicks(double from, double to, int maxTicks)
+{
+    maxTicks = std::max(maxTicks, 2);
+    if (!std::isfinite(from) || !std::isfinite(to) || to < from)
+        return {};
+    const StepChoice* chosen = &steps[std::size(steps) - 1];
+    for (const StepChoice& step : steps) {
+        if (std::floor((to - from) / step.seconds) + 1 <= maxTicks) {
+            chosen = &step;
+            break;
+        }
+    }
+    TimeTicks ticks;
+    ticks.unit = chosen->unit;
+    ticks.count = chosen->count;
+    if (chosen->seconds < day)
+        clockTicks(from, to, chosen->seconds, ticks.at);
+    else
+        calendarTicks(from, to, *chosen, ticks.at);
+    return ticks;
+}
+
 
 } // namespace tsl

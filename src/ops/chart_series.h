@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tsl {
@@ -43,6 +44,11 @@ void summarizeColumn(ChartColumn& column, const std::vector<std::int64_t>& times
 // order, then any that later lines add.
 std::vector<std::string> chartColumnLabels(const DataTree& tree);
 
+// The first `count` of those labels, in that order, whose column holds at
+// least one reading (a cell that reads as a number): empty template columns
+// and text-only columns are left out.
+std::vector<std::string> firstColumnsWithReadings(const DataTree& tree, std::size_t count);
+
 // The times of every data line and the cells of the columns labelled so, in
 // that order. A label that no line has still gives a column, all blank.
 ChartData collectChartData(const DataTree& tree, const std::vector<std::string>& labels);
@@ -75,15 +81,9 @@ constexpr std::size_t maxRunsPerLine = 256;
 // The reading of column nearest to time, by time; none without readings.
 std::optional<std::size_t> nearestReading(const ChartData& data, std::size_t column, double time);
 
-// A time axis of whole ticks: from and to widened to multiples of one step
-// (a second up to a quarter of a year; days counted in local time, which is
-// utcOffset seconds ahead) such that no more than maxTicks ticks are needed.
-struct TimeTicks {
-    double from;
-    double to;
-    int count;
-};
-TimeTicks roundTimeTicks(double from, double to, int maxTicks, int utcOffset);
+// The times of the first and the last reading of any of the columns; none
+// when they hold no reading.
+std::optional<std::pair<std::int64_t, std::int64_t>> readingSpan(const ChartData& data);
 
 // Which of two value axes each column uses. One axis serves all while the
 // columns' scales stay within ten times of each other; otherwise the columns
@@ -91,5 +91,39 @@ TimeTicks roundTimeTicks(double from, double to, int maxTicks, int utcOffset);
 // with readings keeps its group on axis 0. Columns without readings, or only
 // zeros, go with axis 0.
 std::vector<int> valueAxisOfColumns(const ChartData& data);
+
+// Where the axes put their ticks: values at whole steps of 1, 2 or 5 times
+// a power of ten, times at whole steps of local time.
+
+struct ValueTicks {
+    double step = 1;
+    int decimals = 0; // digits after the point that tell the ticks apart
+};
+
+// The finest step whose multiples within low..high number no more than
+// maxTicks (at least two are allowed). A range of one value is taken with
+// some room around it.
+ValueTicks valueTicks(double low, double high, int maxTicks);
+
+// The room a value axis leaves around low..high: a twentieth of the range
+// on each side, or a tenth of the value (at least 1) when they are equal.
+std::pair<double, double> valueRange(double low, double high);
+
+// Digits after the point that ticks step apart need (0 for whole steps).
+int decimalsOf(double step);
+
+// How far apart time ticks are, which decides how they are labelled.
+enum class TimeStep { Seconds, Minutes, Hours, Days, Weeks, Months, Years };
+
+struct TimeTicks {
+    TimeStep unit = TimeStep::Seconds;
+    int count = 1;                // of that unit between ticks
+    std::vector<double> at;       // seconds since the epoch, ascending, within the range
+};
+
+// Ticks within from..to (seconds since the epoch), no more than maxTicks, at
+// whole steps of local time: 1, 2, 5, 10, 15 or 30 seconds or minutes; 1, 2,
+// 3, 6 or 12 hours; 1 or 2 days; Mondays; 1, 3 or 6 months; years.
+TimeTicks timeTicks(double from, double to, int maxTicks);
 
 } // namespace tsl

@@ -9,9 +9,9 @@ namespace tsl {
 
 std::vector<std::string> chooseChartColumns(CommandContext& context, const std::vector<std::string>& requested)
 {
-    const std::vector<std::string> labels = chartColumnLabels(context.tree());
     if (requested.empty())
-        return {labels.begin(), labels.begin() + static_cast<std::ptrdiff_t>(std::min(labels.size(), defaultChartColumns))};
+        return firstColumnsWithReadings(context.tree(), defaultChartColumns);
+    const std::vector<std::string> labels = chartColumnLabels(context.tree());
     std::vector<std::string> chosen;
     for (const std::string& label : requested) {
         if (std::find(labels.begin(), labels.end(), label) == labels.end())

@@ -16,7 +16,7 @@ constexpr std::size_t defaultChartColumns = 8;
 
 // The columns a chart shows: those asked for that the stored data has, in
 // the order asked (each one it lacks is logged and left out), or the first
-// few columns of the data when none are asked for.
+// few columns that hold readings when none are asked for.
 std::vector<std::string> chooseChartColumns(CommandContext& context, const std::vector<std::string>& requested);
 
 // "A,B,C" as the labels A, B and C; empty names are dropped.

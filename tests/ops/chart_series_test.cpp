@@ -14,6 +14,17 @@ using namespace tsl::testing;
 namespace {
 
 constexpr std::int64_t jan15at13 = 1547557200; // 2019-01-15 13:00:00 UTC
+constexpr double minute = 60, hour = 3600, day = 86400;
+constexpr double mar2 = 1772409600; // 2026-03-02 00:00:00 UTC
+
+// The local clock at a tick.
+std::tm localAt(double seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local;
+}
 
 std::vector<float> withBlanks(std::initializer_list<float> values) { return values; }
 const float B = std::nanf("");
@@ -205,25 +216,23 @@ TEST(NearestReading, SkipsBlanksAndPrefersTheEarlierOnATie)
     EXPECT_FALSE(nearestReading(data, 2, 60));
 }
 
-TEST(TimeTicks, RangesWidenToWholeStepsInLocalTime)
+TEST_F(ReadData, DefaultColumnsAreTheFirstThatHoldReadingsAndTheSpanIsTheirs)
 {
-    auto ticks = [](double from, double to, int most, int offset) {
-        const TimeTicks t = roundTimeTicks(from, to, most, offset);
-        return std::vector<double>{t.from, t.to, double(t.count)};
-    };
-    const double day = 86400, hour = 3600;
-    // 06:00 to 07:30 in seven ticks: every fifteen minutes, as it is.
-    EXPECT_EQ(ticks(6 * hour, 7.5 * hour, 7, 0), (std::vector<double>{6 * hour, 7.5 * hour, 7}));
-    // 00:00 to 02:59 in at most eight: every half hour up to 03:00.
-    EXPECT_EQ(ticks(0, 179 * 60, 8, 0), (std::vector<double>{0, 3 * hour, 7}));
-    // Days begin at local midnight: one hour ahead of UTC, that is 23:00 UTC;
-    // three days and an hour need five daily ticks, so every second day.
-    EXPECT_EQ(ticks(2 * day, 5 * day - 1, 4, 3600), (std::vector<double>{2 * day - hour, 6 * day - hour, 3}));
-    // A year in at most ten ticks: every 91 days; a single instant: one step.
-    EXPECT_EQ(ticks(0, 364 * day, 10, 0), (std::vector<double>{0, 364 * day, 5}));
-    EXPECT_EQ(ticks(100, 100, 10, 0), (std::vector<double>{100, 101, 2}));
-    // Too long for the longest step: that step, with more ticks than asked.
-    EXPECT_EQ(ticks(0, 10 * 91 * day, 3, 0)[2], 11);
+    // A template column no file fills, a text-only column, then readings;
+    // the last column starts an hour later than the others.
+    readLines("EMPTY,STATE,T1,T2,T3", {"01/15/2019,13:00:00,,0,1,2,", "01/15/2019,14:00:00,,0,3,4,5"});
+    forEachDataline(c.tree(), [&](DataNode* line) {
+        c.tree().findNodeByAttribute(line, "label", "value", "STATE")->setText("OFF");
+        return true;
+    });
+    EXPECT_EQ(firstColumnsWithReadings(c.tree(), 8), (Lines{"T1", "T2", "T3"}));
+    EXPECT_EQ(firstColumnsWithReadings(c.tree(), 2), (Lines{"T1", "T2"}));
+    EXPECT_EQ(firstColumnsWithReadings(c.tree(), 0), Lines{});
+
+    EXPECT_EQ(readingSpan(collectChartData(c.tree(), {"T3"})), std::make_pair(jan15at13 + 3600, jan15at13 + 3600));
+    EXPECT_EQ(readingSpan(collectChartData(c.tree(), {"T1", "T3"})), std::make_pair(jan15at13, jan15at13 + 3600));
+    EXPECT_FALSE(readingSpan(collectChartData(c.tree(), {"EMPTY", "STATE"})));
+    EXPECT_FALSE(readingSpan(collectChartData(c.tree(), {})));
 }
 
 TEST(ValueAxes, ColumnsOfVeryDifferentScalesGetTheirOwnAxis)
@@ -244,4 +253,87 @@ TEST(ValueAxes, ColumnsOfVeryDifferentScalesGetTheirOwnAxis)
     // A column of zeros or blanks does not count; negative readings count by size.
     EXPECT_EQ(axesFor({{0, 0}, {B, B}, {-300, 5}, {2, 3}}), (std::vector<int>{0, 0, 0, 1}));
     EXPECT_EQ(axesFor({{5, 6}}), (std::vector<int>{0}));
+}
+
+TEST(ValueTicks, StepsOfOneTwoOrFiveTimesAPowerOfTen)
+{
+    struct Case {
+        double low, high;
+        int most;
+        double step;
+        int decimals;
+    };
+    const Case cases[] = {
+        {53.4, 61.8, 6, 2, 0},            // 54, 56, 58, 60; not 53.4, 55.08, ...
+        {0, 1, 5, 0.5, 1},                // a fraction
+        {-3.2, 147, 8, 20, 0},            // 0 to 140
+        {0.0012, 0.0019, 8, 0.0001, 4},   // 0.0012 to 0.0019
+        {1000, 1000, 5, 50, 0},           // one value: 900 to 1100 around it
+        {20, 10, 3, 5, 0},                // given the wrong way round
+    };
+    for (const Case& c : cases) {
+        const ValueTicks t = valueTicks(c.low, c.high, c.most);
+        EXPECT_DOUBLE_EQ(t.step, c.step) << c.low << ".." << c.high;
+        EXPECT_EQ(t.decimals, c.decimals) << c.low << ".." << c.high;
+    }
+    EXPECT_EQ(valueRange(10, 30), std::make_pair(9.0, 31.0));
+    EXPECT_EQ(valueRange(-50, -50), std::make_pair(-55.0, -45.0));
+    EXPECT_EQ(valueRange(0.5, 0.5), std::make_pair(-0.5, 1.5));
+}
+
+TEST(TimeTicks, WholeStepsOfTheLocalClockWithinTheRange)
+{
+    struct Case {
+        double from, to;
+        int most;
+        TimeStep unit;
+        int count;
+        std::vector<double> at;
+    };
+    const Case cases[] = {
+        // 10:03:17 to 10:41:50: every five minutes from 10:05
+        {mar2 + 10 * hour + 197, mar2 + 10 * hour + 2510, 8, TimeStep::Minutes, 5,
+         {mar2 + 10 * hour + 5 * minute, mar2 + 10 * hour + 10 * minute, mar2 + 10 * hour + 15 * minute,
+          mar2 + 10 * hour + 20 * minute, mar2 + 10 * hour + 25 * minute, mar2 + 10 * hour + 30 * minute,
+          mar2 + 10 * hour + 35 * minute, mar2 + 10 * hour + 40 * minute}},
+        // 05:29 to 11:29: whole hours, not 05:29 and its multiples
+        {mar2 + 5 * hour + 29 * minute, mar2 + 11 * hour + 29 * minute, 8, TimeStep::Hours, 1,
+         {mar2 + 6 * hour, mar2 + 7 * hour, mar2 + 8 * hour, mar2 + 9 * hour, mar2 + 10 * hour, mar2 + 11 * hour}},
+        // twelve seconds
+        {mar2 + 0.5, mar2 + 12, 4, TimeStep::Seconds, 5, {mar2 + 5, mar2 + 10}},
+        // three and a half days from noon: midnights
+        {mar2 + 12 * hour, mar2 + 3.5 * day, 6, TimeStep::Days, 1, {mar2 + day, mar2 + 2 * day, mar2 + 3 * day}},
+        // five weeks: Mondays (2 March 2026 is one)
+        {mar2 - hour, mar2 + 35 * day, 6, TimeStep::Weeks, 1,
+         {mar2, mar2 + 7 * day, mar2 + 14 * day, mar2 + 21 * day, mar2 + 28 * day, mar2 + 35 * day}},
+        // a year from mid January: quarters
+        {1768435200, 1768435200 + 365 * day, 6, TimeStep::Months, 3,
+         {1775001600, 1782864000, 1790812800, 1798761600}}, // 1 April, 1 July, 1 October, 1 January
+    };
+    for (const Case& c : cases) {
+        const TimeTicks t = timeTicks(c.from, c.to, c.most);
+        EXPECT_EQ(t.unit, c.unit) << c.from;
+        EXPECT_EQ(t.count, c.count) << c.from;
+        EXPECT_EQ(t.at, c.at) << c.from;
+    }
+}
+
+TEST(TimeTicks, StayOnWholeLocalHoursAndMidnightsAcrossDaylightSaving)
+{
+    ZoneScope berlin("Europe/Berlin");
+    // The clocks go from 02:00 to 03:00 in the night to 29 March 2026.
+    const double from = 1774724400; // 2026-03-28 20:00 CET
+    for (auto [to, most] : {std::pair{from + 12 * hour, 6}, std::pair{from + 12 * hour, 14},
+                            std::pair{from + 5 * day, 7}}) {
+        const TimeTicks t = timeTicks(from, to, most);
+        ASSERT_GE(t.at.size(), 2u);
+        for (std::size_t i = 0; i < t.at.size(); ++i) {
+            const std::tm local = localAt(t.at[i]);
+            EXPECT_EQ(local.tm_min, 0) << t.at[i];
+            EXPECT_EQ(local.tm_hour % (t.unit == TimeStep::Hours ? t.count : 24), 0) << t.at[i];
+            if (i > 0) {
+                EXPECT_GT(t.at[i], t.at[i - 1]);
+            }
+        }
+    }
 }

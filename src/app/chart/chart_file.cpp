@@ -2,6 +2,7 @@
 
 #include "app/chart/chart_panel.h"
 #include "app/command_context.h"
+#include "ops/chart_series.h"
 #include "ops/plot_command.h"
 
 #include <QApplication>
@@ -67,10 +68,10 @@ SaveOutcome OnPlotToFile(CommandContext& context, const std::string& path,
 {
     const std::vector<std::string> columns = chooseChartColumns(context, requestedColumns);
     ChartData data = collectChartData(context.tree(), columns);
-    if (data.empty())
-        context.log().append("No data to plot: the chart shows empty axes.");
-    else if (columns.empty())
-        context.log().append("No column to plot: the chart shows the time axis only.");
+    if (!readingSpan(data))
+        context.log().append(data.empty()      ? "No data to plot: the chart says so."
+                             : columns.empty() ? "No column with readings to plot: the chart says \"No data to plot\"."
+                                               : "The columns chosen hold no readings: the chart says \"No data to plot\".");
     OffscreenApplication application;
     CChartPanel panel;
     panel.setAttribute(Qt::WA_DontShowOnScreen);

@@ -19,9 +19,9 @@ class CChartPanel;
 // format by the suffix) and logs how that went.
 SaveOutcome saveChartImage(CommandContext& context, CChartPanel& panel, const std::string& path);
 
-// Draws a chart of the requested columns (the first few when none are
-// requested) over the whole time range of the stored data, without showing
-// a window, and saves it to path. Makes the toolkit's application object,
+// Draws a chart of the requested columns (the first few that hold readings
+// when none are requested) over their whole time range, without showing a
+// window, and saves it to path. Makes the toolkit's application object,
 // drawing off screen, when the program has none.
 SaveOutcome OnPlotToFile(CommandContext& context, const std::string& path,
                          const std::vector<std::string>& requestedColumns, QSize size = QSize(1280, 720));

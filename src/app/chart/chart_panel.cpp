@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QGraphicsSimpleTextItem>
 #include <QImageWriter>
 #include <QLegendMarker>
 #include <QPainter>
@@ -34,15 +35,31 @@ QColor colourOf(std::size_t column)
 
 QDateTime atSeconds(double seconds) { return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000))); }
 
-// Readable ticks: the finest part that changes across the range shown.
-QString timeFormatFor(double span)
+// A tick's label: the clock time for steps within a day (the date at
+// midnight), the date for steps of days and weeks, else month or year.
+QString timeTickLabel(const TimeTicks& ticks, double at)
 {
-    if (span <= 15 * 60)
-        return "HH:mm:ss";
-    if (span <= 3 * 86400)
-        return "MMM d HH:mm";
-    return "yyyy-MM-dd";
+    const QDateTime time = atSeconds(at);
+    switch (ticks.unit) {
+    case TimeStep::Seconds:
+        return time.toString("HH:mm:ss");
+    case TimeStep::Minutes:
+    case TimeStep::Hours:
+        return time.time() == QTime(0, 0) ? time.toString("MMM d") : time.toString("HH:mm");
+    case TimeStep::Days:
+    case TimeStep::Weeks:
+        return time.toString("MMM d");
+    case TimeStep::Months:
+        return time.toString("MMM yyyy");
+    case TimeStep::Years:
+        break;
+    }
+    return time.toString("yyyy");
 }
+
+// Pixels a label needs across, and a value tick up and down.
+constexpr int timeLabelSpacing = 90;
+constexpr int valueTickSpacing = 45;
 
 // An axis title from its columns' labels, short enough to fit beside it.
 QString titleOf(const QStringList& labels)
@@ -70,14 +87,34 @@ CChartPanel::CChartPanel(QWidget* parent) : QChartView(new QChart, parent)
     setFocusPolicy(Qt::StrongFocus);
     chart()->setAnimationOptions(QChart::NoAnimation);
     chart()->legend()->setAlignment(Qt::AlignBottom);
-    timeAxis_ = new QDateTimeAxis;
+    timeAxis_ = new QCategoryAxis;
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     chart()->addAxis(timeAxis_, Qt::AlignBottom);
+    notice_ = new QGraphicsSimpleTextItem("No data to plot", chart());
+    QFont noticeFont = notice_->font();
+    noticeFont.setPointSizeF(noticeFont.pointSizeF() * 1.6);
+    notice_->setFont(noticeFont);
+    notice_->setBrush(QColor(0x60, 0x60, 0x60));
+    notice_->setZValue(10);
+    notice_->hide();
     // Zooms and pans change the range in small steps; the lines are drawn
     // again once, when the events of a step are done.
     refineTimer_.setSingleShot(true);
     refineTimer_.setInterval(0);
     connect(&refineTimer_, &QTimer::timeout, this, &CChartPanel::refineNow);
-    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, &CChartPanel::scheduleRefine);
+    connect(timeAxis_, &QValueAxis::rangeChanged, this, &CChartPanel::scheduleRefine);
+}
+
+QString CChartPanel::notice() const
+{
+    return notice_->isVisible() ? notice_->text() : QString();
+}
+
+void CChartPanel::placeNotice()
+{
+    const QRectF text = notice_->boundingRect();
+    const QRectF area = chart()->rect();
+    notice_->setPos(area.center().x() - text.width() / 2, area.center().y() - text.height() / 2);
 }
 
 void CChartPanel::clearChart()
@@ -97,6 +134,7 @@ void CChartPanel::setData(ChartData data)
 {
     clearChart();
     data_ = std::move(data);
+    hasReadings_ = readingSpan(data_).has_value();
     axisOfColumn_ = valueAxisOfColumns(data_);
     const bool twoAxes = std::find(axisOfColumn_.begin(), axisOfColumn_.end(), 1) != axisOfColumn_.end();
     for (int axis = 0; axis < (twoAxes ? 2 : 1); ++axis) {
@@ -107,7 +145,18 @@ void CChartPanel::setData(ChartData data)
             if (axisOfColumn_[column] == axis)
                 labels << displayLabel(data_.columns[column].label);
         valueAxes_[axis]->setTitleText(titleOf(labels));
+        valueAxes_[axis]->setTickType(QValueAxis::TicksDynamic);
+        valueAxes_[axis]->setTickAnchor(0);
+        QValueAxis* valueAxis = valueAxes_[axis];
+        connect(valueAxis, &QValueAxis::rangeChanged, this, [this, valueAxis] { updateValueTicks(valueAxis); });
     }
+    // Without a reading there is nothing to draw axes for.
+    for (QAbstractAxis* axis : chart()->axes())
+        axis->setVisible(hasReadings_);
+    if (chart()->legend()->isVisible() != hasReadings_)
+        chart()->legend()->setVisible(hasReadings_);
+    notice_->setVisible(!hasReadings_);
+    placeNotice();
     for (std::size_t column = 0; column < data_.columns.size(); ++column)
         addColumn(column);
     resetZoom();
@@ -193,7 +242,7 @@ void CChartPanel::refineNow()
 {
     refineTimer_.stop();
     updateTimeLabels();
-    if (data_.empty())
+    if (!hasReadings_)
         return;
     int pixels = int(chart()->plotArea().width());
     if (pixels < 2)
@@ -203,8 +252,8 @@ void CChartPanel::refineNow()
         drawColumn(column, from, to, pixels);
 }
 
-double CChartPanel::visibleFrom() const { return double(timeAxis_->min().toMSecsSinceEpoch()) / 1000; }
-double CChartPanel::visibleTo() const { return double(timeAxis_->max().toMSecsSinceEpoch()) / 1000; }
+double CChartPanel::visibleFrom() const { return timeAxis_->min() / 1000; }
+double CChartPanel::visibleTo() const { return timeAxis_->max() / 1000; }
 
 int CChartPanel::plotWidth() const
 {
@@ -214,33 +263,51 @@ int CChartPanel::plotWidth() const
 
 void CChartPanel::updateTimeLabels()
 {
-    const double span = visibleTo() - visibleFrom();
-    timeAxis_->setFormat(timeFormatFor(span));
-    timeAxis_->setTickCount(showsWholeRange() ? wholeRange_.count : std::clamp(plotWidth() / 140 + 1, 2, 10));
+    const QSignalBlocker quiet(timeAxis_);
+    for (const QString& label : timeAxis_->categoriesLabels())
+        timeAxis_->remove(label);
+    if (!hasReadings_)
+        return;
+    const TimeTicks ticks = timeTicks(visibleFrom(), visibleTo(), std::clamp(plotWidth() / timeLabelSpacing, 2, 14));
+    // Each label closes a category that starts where the one before ends;
+    // the first starts just before the range, so that a tick on its edge shows.
+    timeAxis_->setStartValue(timeAxis_->min() - 1);
+    for (double at : ticks.at) {
+        // The axis keys its categories by label; a label can recur (the same
+        // clock time on two days) and gets an invisible mark to keep it apart.
+        QString label = timeTickLabel(ticks, at);
+        while (timeAxis_->categoriesLabels().contains(label))
+            label += QChar(0x200B);
+        timeAxis_->append(label, at * 1000);
+    }
 }
 
-bool CChartPanel::showsWholeRange() const
+void CChartPanel::updateValueTicks(QValueAxis* axis)
 {
-    return visibleFrom() == wholeRange_.from && visibleTo() == wholeRange_.to;
+    const int height = int(chart()->plotArea().height() > 1 ? chart()->plotArea().height() : this->height());
+    const ValueTicks ticks = valueTicks(axis->min(), axis->max(), std::clamp(height / valueTickSpacing, 2, 12));
+    axis->setTickInterval(ticks.step);
+    axis->setLabelFormat(QString("%.%1f").arg(ticks.decimals));
 }
 
-// The whole time range, widened to whole ticks for the width of the plot.
+// The time range of the readings of the columns shown.
 void CChartPanel::fitTimeAxis()
 {
+    const auto span = readingSpan(data_);
     double from = 0, to = 0;
-    if (data_.empty()) {
+    if (span) {
+        from = double(span->first);
+        to = double(span->second);
+    } else {
         to = double(QDateTime::currentSecsSinceEpoch());
         from = to - 86400;
-    } else {
-        from = double(data_.times.front());
-        to = double(data_.times.back());
     }
-    const int utcOffset = QDateTime::fromSecsSinceEpoch(qint64(from)).offsetFromUtc();
-    // The plot's own width may not follow a resize yet; the view's less the
-    // room of two value axes is near enough for the number of ticks.
-    const int estimatedWidth = std::max(width() - 160, 100);
-    wholeRange_ = roundTimeTicks(from, to, std::clamp(estimatedWidth / 110 + 1, 2, 12), utcOffset);
-    timeAxis_->setRange(atSeconds(wholeRange_.from), atSeconds(wholeRange_.to));
+    // A single instant still gets a range to stand in.
+    if (to - from < shortestSpan) {
+        from -= 30 * 60;
+        to += 30 * 60;
+    }
+    timeAxis_->setRange(from * 1000, to * 1000);
 }
 
 void CChartPanel::resetZoom()
@@ -264,14 +331,9 @@ void CChartPanel::fitValueAxes()
             high = any ? std::max(high, double(values.high)) : values.high;
             any = true;
         }
-        if (high - low < 1e-9) {
-            const double margin = std::max(1.0, std::fabs(low) * 0.1);
-            low -= margin;
-            high += margin;
-        }
-        const double pad = (high - low) * 0.05;
-        valueAxes_[axis]->setRange(low - pad, high + pad);
-        valueAxes_[axis]->applyNiceNumbers();
+        const auto [from, to] = valueRange(low, high);
+        valueAxes_[axis]->setRange(from, to);
+        updateValueTicks(valueAxes_[axis]);
     }
 }
 
@@ -280,7 +342,7 @@ void CChartPanel::zoomTime(double factor, double centre)
     const double from = visibleFrom(), to = visibleTo();
     if (factor < 1 && (to - from) * factor < shortestSpan)
         factor = shortestSpan / std::max(to - from, shortestSpan);
-    timeAxis_->setRange(atSeconds(centre - (centre - from) * factor), atSeconds(centre + (to - centre) * factor));
+    timeAxis_->setRange((centre - (centre - from) * factor) * 1000, (centre + (to - centre) * factor) * 1000);
 }
 
 void CChartPanel::zoomValues(double factor)
@@ -307,7 +369,7 @@ QPointF CChartPanel::chartPoint(QPoint viewPosition) const
 QString CChartPanel::readOutAt(QPoint viewPosition) const
 {
     const QPointF point = chartPoint(viewPosition);
-    if (lines_.empty() || !chart()->plotArea().contains(point))
+    if (!hasReadings_ || !chart()->plotArea().contains(point))
         return {};
     const double time = chart()->mapToValue(point, lines_.front().runs.front()).x() / 1000;
     QString text = atSeconds(time).toString("yyyy-MM-dd HH:mm:ss");
@@ -376,7 +438,7 @@ bool CChartPanel::saveImage(const QString& path, QString& error)
 void CChartPanel::wheelEvent(QWheelEvent* event)
 {
     const double steps = event->angleDelta().y() / 120.0;
-    if (steps == 0 || lines_.empty()) {
+    if (steps == 0 || !hasReadings_) {
         event->ignore();
         return;
     }
@@ -461,10 +523,11 @@ void CChartPanel::keyPressEvent(QKeyEvent* event)
 
 void CChartPanel::resizeEvent(QResizeEvent* event)
 {
-    const bool whole = showsWholeRange();
     QChartView::resizeEvent(event);
-    if (whole)
-        fitTimeAxis();
+    placeNotice();
+    for (QValueAxis* axis : valueAxes_)
+        if (axis)
+            updateValueTicks(axis);
     scheduleRefine();
 }
 

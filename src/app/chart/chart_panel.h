@@ -7,8 +7,8 @@
 
 #include "ops/chart_series.h"
 
+#include <QCategoryAxis>
 #include <QChartView>
-#include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTimer>
@@ -23,11 +23,16 @@ class CChartPanel : public QChartView {
 public:
     explicit CChartPanel(QWidget* parent = nullptr);
 
-    // Shows these columns over their whole time range.
+    // Shows these columns over the time range of their readings.
     void setData(ChartData data);
     const ChartData& data() const { return data_; }
+    // "No data to plot" while none of the columns holds a reading; then the
+    // chart shows no axes.
+    QString notice() const;
 
-    QDateTimeAxis* timeAxis() const { return timeAxis_; }
+    // Milliseconds since the epoch across; its labels stand at whole steps
+    // of local time within the range shown.
+    QCategoryAxis* timeAxis() const { return timeAxis_; }
     // Axis 0 on the left, axis 1 on the right (null while one axis serves all).
     QValueAxis* valueAxis(int axis) const { return valueAxes_[axis]; }
     int valueAxisOf(std::size_t column) const { return axisOfColumn_.at(column); }
@@ -44,6 +49,7 @@ public:
     void zoomTime(double factor, double centre);
     void zoomValues(double factor);
     void panBy(double dx, double dy);
+    // The whole time range of the readings and their values.
     void resetZoom();
     // Draws the lines for the time range shown now (otherwise this happens
     // once the event loop runs after a change).
@@ -85,16 +91,18 @@ private:
     void fitTimeAxis();
     void fitValueAxes();
     void updateTimeLabels();
-    bool showsWholeRange() const;
+    void updateValueTicks(QValueAxis* axis);
+    void placeNotice();
     int plotWidth() const;
     QPointF chartPoint(QPoint viewPosition) const;
 
     ChartData data_;
     std::vector<int> axisOfColumn_;
     std::vector<ColumnLines> lines_;
-    QDateTimeAxis* timeAxis_ = nullptr;
+    QCategoryAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxes_[2] = {nullptr, nullptr};
-    TimeTicks wholeRange_{0, 0, 2};
+    QGraphicsSimpleTextItem* notice_ = nullptr;
+    bool hasReadings_ = false;
     QTimer refineTimer_;
     bool panning_ = false;
     QPoint panFrom_;

@@ -28,7 +28,10 @@ CPlotDlg::CPlotDlg(CommandContext& context, QWidget* parent) : QDialog(parent), 
     resize(1100, 650);
 
     filter_ = new QLineEdit(this);
-    filter_->setPlaceholderText("Filter labels");
+    // The filter finds labels among hundreds; what is drawn stays as ticked.
+    filter_->setPlaceholderText("Filter the list only");
+    filter_->setToolTip("Shows only the labels that contain this text. Ticked columns stay drawn while hidden "
+                        "from the list.");
     filter_->setClearButtonEnabled(true);
     columns_ = new QListWidget(this);
     columns_->setUniformItemSizes(true);
@@ -36,6 +39,7 @@ CPlotDlg::CPlotDlg(CommandContext& context, QWidget* parent) : QDialog(parent), 
     readOut_ = new QLabel(this);
     readOut_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     summary_ = new QLabel(this);
+    summary_->setWordWrap(true);
     auto* refresh = new QPushButton("Refresh", this);
     refresh->setToolTip("Read the stored data again");
     auto* reset = new QPushButton("Reset Zoom", this);
@@ -111,6 +115,28 @@ void CPlotDlg::applyFilter(const QString& text)
         QListWidgetItem* item = columns_->item(row);
         item->setHidden(!item->text().contains(text, Qt::CaseInsensitive));
     }
+    showSummary();
+}
+
+void CPlotDlg::showSummary()
+{
+    int ticked = 0, tickedHidden = 0;
+    for (int row = 0; row < columns_->count(); ++row) {
+        const QListWidgetItem* item = columns_->item(row);
+        if (item->checkState() != Qt::Checked)
+            continue;
+        ++ticked;
+        tickedHidden += item->isHidden() ? 1 : 0;
+    }
+    QString text = QString("%1 of %2 columns, %3 data lines")
+                       .arg(ticked)
+                       .arg(columns_->count())
+                       .arg(qulonglong(panel_->data().times.size()));
+    if (tickedHidden > 0)
+        text += QString("; %1 ticked %2 hidden by the filter still drawn")
+                    .arg(tickedHidden)
+                    .arg(tickedHidden == 1 ? "column" : "columns");
+    summary_->setText(text);
 }
 
 void CPlotDlg::chooseColumns(const std::vector<std::string>& labels)
@@ -122,6 +148,10 @@ void CPlotDlg::chooseColumns(const std::vector<std::string>& labels)
 void CPlotDlg::refresh()
 {
     listColumns(checkedColumns());
+    // Ticked columns that no longer hold readings (the data was cleared and
+    // read anew) give way to the columns that do.
+    if (!readingSpan(collectChartData(context_.tree(), checkedColumns())))
+        listColumns(chooseChartColumns(context_, {}));
     plotChosen();
 }
 
@@ -130,10 +160,7 @@ void CPlotDlg::plotChosen()
     replot_.stop();
     const std::vector<std::string> chosen = checkedColumns();
     panel_->setData(collectChartData(context_.tree(), chosen));
-    summary_->setText(QString("%1 of %2 columns, %3 data lines")
-                          .arg(chosen.size())
-                          .arg(columns_->count())
-                          .arg(qulonglong(panel_->data().times.size())));
+    showSummary();
 }
 
 void CPlotDlg::exportChart(const QString& format)

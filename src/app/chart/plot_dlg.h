@@ -24,11 +24,13 @@ public:
     CChartPanel* panel() const { return panel_; }
     QListWidget* columnList() const { return columns_; }
     QLineEdit* filter() const { return filter_; }
+    QLabel* summary() const { return summary_; }
     QLabel* readOut() const { return readOut_; }
 
     // Checks exactly the columns labelled so and draws them.
     void chooseColumns(const std::vector<std::string>& labels);
-    // Reads the stored data again (a read may have added to it).
+    // Reads the stored data again (a read may have added to it); when the
+    // ticked columns hold no readings any more, ticks those that do.
     void refresh();
     // Asks for a file name and saves the chart in that format ("png", "svg").
     void exportChart(const QString& format);
@@ -36,7 +38,9 @@ public:
 private:
     void listColumns(const std::vector<std::string>& checked);
     std::vector<std::string> checkedColumns() const;
+    // Hides the list's rows whose label lacks text; the chart is not changed.
     void applyFilter(const QString& text);
+    void showSummary();
     void plotChosen();
 
     CommandContext& context_;

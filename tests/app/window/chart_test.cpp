@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 using namespace tsl;
@@ -70,11 +71,12 @@ QStringList columns(const QListWidget* list, bool checkedOnly = true)
     return out;
 }
 
-// The chart window over the data built below.
+// The chart window over the data built below, laid out as it shows.
 CPlotDlg& plotOf(CCorvaneDlg& w)
 {
     buildTree(w.tree());
     w.OnPlotData();
+    QApplication::processEvents();
     return *w.plotWindow();
 }
 
@@ -90,6 +92,31 @@ QByteArray fileHead(const QString& path, int bytes)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
+}
+
+// The time axis' labels and where they stand (seconds), and whether the
+// value axes step by 1, 2 or 5 times a power of ten.
+std::vector<std::pair<QString, double>> timeLabels(const CChartPanel& panel)
+{
+    std::vector<std::pair<QString, double>> labels;
+    for (const QString& label : panel.timeAxis()->categoriesLabels())
+        labels.emplace_back(label, panel.timeAxis()->endValue(label) / 1000);
+    return labels;
+}
+
+bool wholeValueSteps(const CChartPanel& panel)
+{
+    for (int axis = 0; axis < 2; ++axis) {
+        const QValueAxis* values = panel.valueAxis(axis);
+        if (!values)
+            continue;
+        const double step = values->tickInterval();
+        const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+        if (values->tickType() != QValueAxis::TicksDynamic || values->tickAnchor() != 0 ||
+            !(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9))
+            return false;
+    }
+    return true;
 }
 
 QPoint viewPointOf(CChartPanel& panel, const QPointF& value, QAbstractSeries* series)
@@ -110,6 +137,8 @@ private slots:
     void filterAndCheckBoxesChooseTheColumns();
     void exportsPngAndSvgAndKeepsTheOldFileOnFailure();
     void openedDuringAReadShowsTheDataSoFar();
+    void clearedAndImportedDataTicksTheColumnsWithReadings();
+    void noDataSaysSo();
 };
 
 void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
@@ -121,11 +150,13 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
     CPlotDlg* plot = w.plotWindow();
     QVERIFY(plot && plot->isVisible());
     CChartPanel& panel = *plot->panel();
-    QCOMPARE(columns(plot->columnList()), (QStringList{"ROOM_T", "VALVE", "PUMP"}));
+    // The columns that hold readings are ticked; the text-only one is not.
+    QCOMPARE(columns(plot->columnList()), (QStringList{"ROOM_T", "VALVE"}));
+    plot->chooseColumns({"ROOM_T", "VALVE", "PUMP"});
 
-    // Time across the whole data; each scale on its own side.
+    // Time from the first reading to the last; each scale on its own side.
     QCOMPARE(panel.visibleFrom(), start);
-    QCOMPARE(panel.visibleTo(), start + 180 * 60); // widened to whole ticks
+    QCOMPARE(panel.visibleTo(), start + 179 * 60);
     QVERIFY(panel.valueAxis(1) != nullptr);
     QCOMPARE(panel.valueAxisOf(0), 0);
     QCOMPARE(panel.valueAxisOf(1), 1);
@@ -133,7 +164,16 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
     QVERIFY(panel.valueAxis(1)->min() <= 0 && panel.valueAxis(1)->max() >= 0.99 && panel.valueAxis(1)->max() < 2);
     QCOMPARE(panel.valueAxis(0)->titleText(), QString("ROOM_T, PUMP"));
     QVERIFY(panel.runsOf(1).front()->attachedAxes().contains(panel.valueAxis(1)));
-    QCOMPARE(panel.timeAxis()->format(), QString("MMM d HH:mm"));
+    QVERIFY(wholeValueSteps(panel));
+    // Whole half hours, the day's start named by its date.
+    const auto labels = timeLabels(panel);
+    QVERIFY(labels.size() >= 3);
+    QCOMPARE(labels.front(), std::make_pair(QString("Jan 2"), start));
+    for (std::size_t i = 1; i < labels.size(); ++i) {
+        QCOMPARE(labels[i].second - labels[i - 1].second, labels[1].second - labels[0].second);
+        QCOMPARE(std::fmod(labels[i].second - start, 30 * 60), 0.0);
+    }
+    QCOMPARE(labels[1].first, QString(labels[1].second - start == 30 * 60 ? "00:30" : "01:00"));
 
     // The temperature breaks across its blank twenty minutes, and nothing is
     // drawn inside them; the valve is one line; text draws nothing.
@@ -148,7 +188,8 @@ void ChartTest::linesBreakAtTheGapAndScalesGetTheirAxes()
     QVERIFY(panel.runsOf(2).empty());
     QCOMPARE(panel.lonePointsOf(0)->count(), 0);
 
-    // One legend entry per column.
+    // One legend entry per column, once the legend is laid out.
+    QApplication::processEvents();
     int entries = 0;
     for (QLegendMarker* marker : panel.chart()->legend()->markers())
         entries += marker->isVisible();
@@ -181,6 +222,14 @@ void ChartTest::zoomPanAndReset()
     QTest::mouseMove(panel.viewport(), plot.topLeft() + QPoint(120, 120));
     QTest::mouseRelease(panel.viewport(), Qt::LeftButton, Qt::NoModifier, plot.topLeft() + QPoint(120, 120));
     QVERIFY(panel.visibleTo() - panel.visibleFrom() < before / 2);
+    // Zoomed anywhere, the ticks stay on whole minutes and whole values.
+    panel.refineNow();
+    QVERIFY(wholeValueSteps(panel));
+    QVERIFY(!timeLabels(panel).empty());
+    for (const auto& [label, at] : timeLabels(panel)) {
+        QCOMPARE(std::fmod(at, 60), 0.0);
+        QVERIFY(at >= panel.visibleFrom() && at <= panel.visibleTo());
+    }
 
     // Panning keeps the span; the arrow keys pan too.
     const double from = panel.visibleFrom(), to = panel.visibleTo();
@@ -198,7 +247,16 @@ void ChartTest::zoomPanAndReset()
         if (button->text() == "Reset Zoom")
             button->click();
     QCOMPARE(panel.visibleFrom(), start);
-    QCOMPARE(panel.visibleTo(), start + 180 * 60); // widened to whole ticks
+    QCOMPARE(panel.visibleTo(), start + 179 * 60);
+
+    // Reset fits the ticked columns only: a temperature that starts an hour
+    // late, on its own.
+    DataNode* firstHour = w.tree().findNode(w.tree().root(), "dataHour");
+    for (DataNode* line = firstHour->firstChild(); line; line = line->nextSibling())
+        w.tree().findNodeByAttribute(line, "label", "value", "ROOM_T")->setText("");
+    w.plotWindow()->chooseColumns({"ROOM_T"});
+    QCOMPARE(panel.visibleFrom(), start + 60 * 60);
+    QVERIFY(panel.valueAxis(0)->min() >= 20 && panel.valueAxis(0)->max() <= 24);
 }
 
 void ChartTest::readOutNamesTheNearestReading()
@@ -209,7 +267,7 @@ void ChartTest::readOutNamesTheNearestReading()
     QLineSeries* valve = panel.runsOf(1).front();
     // 00:40, in the temperature's gap, so only the valve is near.
     const QPointF reading = valve->at(40);
-    QTest::mouseMove(panel.viewport(), viewPointOf(panel, reading, valve) + QPoint(2, -2));
+    QTest::mouseMove(panel.viewport(), viewPointOf(panel, reading, valve) + QPoint(1, 1));
     QCOMPARE(plot.readOut()->text(), QString("VALVE: 0.4 at 2015-01-02 00:40:00"));
 
     // Far from any line, only the time shows; outside the plot, nothing.
@@ -225,7 +283,11 @@ void ChartTest::filterAndCheckBoxesChooseTheColumns()
     CPlotDlg& plot = plotOf(w);
     QTest::keyClicks(plot.filter(), "al");
     QCOMPARE(columns(plot.columnList(), false), (QStringList{"VALVE"}));
+    // The filter hides rows of the list, not lines of the chart, and says so.
+    QCOMPARE(plot.panel()->data().columns.size(), std::size_t(2));
+    QVERIFY(plot.summary()->text().contains("1 ticked column hidden by the filter still drawn"));
     plot.filter()->clear();
+    QVERIFY(!plot.summary()->text().contains("hidden"));
     QCOMPARE(columns(plot.columnList(), false).size(), 3);
 
     // Unchecking two boxes draws once, with one axis left.
@@ -267,7 +329,7 @@ void ChartTest::exportsPngAndSvgAndKeepsTheOldFileOnFailure()
     QCOMPARE(dialogs.shown[1].defaultExtension, std::string("svg"));
     const auto log = linesAfterWelcome(w);
     QCOMPARE(log.size(), std::size_t(3));
-    QCOMPARE(log[0], "Chart of 3 columns over 180 data lines saved to file '" + png.toStdString() + "'");
+    QCOMPARE(log[0], "Chart of 2 columns over 180 data lines saved to file '" + png.toStdString() + "'");
     QVERIFY(log[2].rfind("ERROR: chart could not be written to file '", 0) == 0);
 
     // A format with no writer leaves the file of that name as it was.
@@ -305,6 +367,59 @@ void ChartTest::openedDuringAReadShowsTheDataSoFar()
     QCOMPARE(columns(w.plotWindow()->columnList()), (QStringList{"TEMP1", "FLOW"}));
     w.plotWindow()->refresh();
     QCOMPARE(w.plotWindow()->panel()->data().times.size(), std::size_t(3 * 1440));
+}
+
+void ChartTest::clearedAndImportedDataTicksTheColumnsWithReadings()
+{
+    QTemporaryDir dir;
+    const QString labels = dir.filePath("labels.csv"), logger = dir.filePath("logger.csv");
+    const QString exported = dir.filePath("export.csv");
+    auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    // A template of nine columns; a logger filling the first two; an export
+    // of one column the template lacks.
+    QVERIFY(write(labels, "Timestamp,T1,T2,T3,T4,T5,T6,T7,T8,T9\n"));
+    writeLoggerFile(logger.toStdString(), 30);
+    QByteArray text = "Date,Time,Zone Temp\n";
+    for (int minute = 10; minute < 30; ++minute)
+        text += "3/14/2026,1:" + QByteArray::number(minute) + " PM,7" + QByteArray::number(minute % 10) + ".5\n";
+    QVERIFY(write(exported, text));
+
+    CCorvaneDlg w;
+    DialogScript dialogs;
+    dialogs.choices = {{labels.toStdString()}, {logger.toStdString()}};
+    dialogs.install(w);
+    w.setImportReview([](const ImportPlan&, std::string&) { return true; });
+    w.OnReadLabelTemplate();
+    w.OnReadCsvData();
+    w.OnPlotData();
+    QCOMPARE(columns(w.plotWindow()->columnList()), QStringList());
+    w.OnClearCsvData();
+    w.importFiles({exported.toStdString()});
+    // The chart open before follows: the imported column, not the empty ones.
+    w.OnPlotData();
+    QCOMPARE(columns(w.plotWindow()->columnList()), QStringList{"Zone Temp"});
+    w.plotWindow()->close();
+    QTRY_VERIFY(!w.plotWindow());
+    w.OnPlotData();
+    QCOMPARE(columns(w.plotWindow()->columnList()), QStringList{"Zone Temp"});
+}
+
+void ChartTest::noDataSaysSo()
+{
+    CCorvaneDlg w;
+    w.OnPlotData();
+    CChartPanel& panel = *w.plotWindow()->panel();
+    QCOMPARE(panel.notice(), QString("No data to plot"));
+    QVERIFY(!panel.timeAxis()->isVisible());
+    buildTree(w.tree());
+    w.OnPlotData();
+    QCOMPARE(panel.notice(), QString());
+    QVERIFY(panel.timeAxis()->isVisible());
+    w.plotWindow()->chooseColumns({"PUMP"});
+    QCOMPARE(panel.notice(), QString("No data to plot"));
 }
 
 QTEST_MAIN(ChartTest)
