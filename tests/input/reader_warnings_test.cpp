@@ -66,23 +66,3 @@ TEST_F(ReadingTest, RulesThatMoveReadingsAreWarnedOf)
         EXPECT_EQ(warnings(fresh.newLines()), k.expected) << k.what;
     }
 }
-
-TEST_F(ReadingTest, WarningsComeAfterTheLinesTheyExplain)
-{
-    c.editSettings().dateFormat = 1;
-    ASSERT_EQ(read("Date,Time,T\n01/03/2026,10:00:00,1\n13/03/2026,10:00:00,3\n"), ReadResult::Finished);
-    const Lines log = c.newLines();
-    const auto note = std::find(log.begin(), log.end(), "NOTE- find matching time format in format # 1");
-    ASSERT_NE(note, log.end());
-    EXPECT_EQ(note[1].rfind("WARNING- the date layout changed", 0), 0u);
-
-    // The count of empty first readings closes the file, before its summary.
-    ScriptedContext fixed;
-    fixed.editSettings().dateFormat = 6;
-    ASSERT_EQ(read("Stamp,A,B\n20260302-06:00:00,,20.0\n", &fixed), ReadResult::Finished);
-    const Lines lines = fixed.newLines();
-    const auto done = std::find_if(lines.begin(), lines.end(),
-                                   [](const std::string& line) { return line.rfind("Done with file", 0) == 0; });
-    ASSERT_NE(done, lines.begin());
-    EXPECT_EQ(done[-1].rfind("WARNING- line 2 of this file", 0), 0u);
-}

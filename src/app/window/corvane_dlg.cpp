@@ -6,9 +6,9 @@
 #include "app/window/log_list.h"
 #include "app/window/window_icon.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAbstractSpinBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTimeEdit>

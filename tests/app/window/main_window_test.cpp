@@ -293,13 +293,10 @@ void MainWindowTest::keysAndTheCloseQuestion()
         std::vector<std::string> logged;
     };
     const Case cases[] = {
-        {"Escape", true, keyIn(ControlId::IntervalList, Qt::Key_Escape), MessageAnswer::Yes, false, false, 0, {}},
-        {"Escape, nothing to lose", false, keyIn(ControlId::Log, Qt::Key_Escape), MessageAnswer::Yes, false, false, 0, {}},
+        {"Escape", true, keyIn(ControlId::Log, Qt::Key_Escape), MessageAnswer::Yes, false, false, 0, {}},
         {"Enter in the delimiter", true, keyIn(ControlId::Delimiter, Qt::Key_Return), MessageAnswer::Yes, false,
          false, 0, {"SETTINGS CHANGE: Delimiter changed to -> ,"}},
-        {"Enter in the conversion column", true, keyIn(ControlId::ConversionColumn, Qt::Key_Enter),
-         MessageAnswer::Yes, false, false, 0, {}},
-        {"Enter in a path field", false, keyIn(ControlId::DataFileName, Qt::Key_Return), MessageAnswer::Yes, false,
+        {"Enter in a path field", false, keyIn(ControlId::DataFileName, Qt::Key_Enter), MessageAnswer::Yes, false,
          false, 0, {}},
         {"Enter in a time picker", false, keyIn(ControlId::BracketEnd, Qt::Key_Return), MessageAnswer::Yes, false,
          false, 0, {}},
