@@ -148,7 +148,7 @@ private:
 
 SaveOutcome OnSaveToCsv(CommandContext& context)
 {
-    static const SaveKind csv{"CSV", "CSV", {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}}};
+    static const SaveKind csv{"CSV", "CSV", {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}}, true};
     return runDataSave(context, csv, [&context](const ToolSettings& settings) {
         return std::make_unique<CsvFile>(context.tree(), settings);
     });

@@ -208,8 +208,9 @@ SaveOutcome runDataSave(CommandContext& context, const SaveKind& kind, const Out
         return SaveOutcome::Cancelled;
     }
     const std::string path = request.result;
-    if (const auto mismatch = outputTemplateMismatch(context.tree()))
-        log.append(*mismatch);
+    if (kind.headerFromOutputTemplate)
+        if (const auto mismatch = outputTemplateMismatch(context.tree()))
+            log.append(*mismatch);
     const ToolSettings settings = context.settings();
     const RowDates dates{settings.writeDateFrom, settings.writeStartDate};
     std::unique_ptr<OutputFile> file = makeFile(settings);

@@ -37,6 +37,9 @@ struct SaveKind {
     std::string name;
     std::string defaultExtension;
     std::vector<FileFilter> filters;
+    // The header lists the output template's labels as they stand, whatever
+    // the columns below: a save warns when the two differ.
+    bool headerFromOutputTemplate = false;
 };
 
 using OutputFileFactory = std::function<std::unique_ptr<OutputFile>(const ToolSettings& settings)>;
