@@ -263,7 +263,6 @@ int CChartPanel::plotWidth() const
 
 void CChartPanel::updateTimeLabels()
 {
-    const QSignalBlocker quiet(timeAxis_);
     for (const QString& label : timeAxis_->categoriesLabels())
         timeAxis_->remove(label);
     if (!hasReadings_)
