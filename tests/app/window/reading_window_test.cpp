@@ -434,7 +434,7 @@ void ReadingWindowTest::importOffersTheReadingsOfAmbiguousDates()
     dialogs.choices = {{path}};
     dialogs.install(w);
     std::vector<std::string> offered;
-    w.setImportReview([&](ImportPlan& plan) {
+    w.setImportReview([&](ImportPlan& plan, std::string& folder) {
         // the review as the user works it: the second reading chosen, then OK
         QTimer::singleShot(0, [&] {
             auto* review = QApplication::activeModalWidget();
@@ -446,7 +446,7 @@ void ReadingWindowTest::importOffersTheReadingsOfAmbiguousDates()
                 choice->setCurrentIndex(choice->currentIndex() == 0 ? 1 : 0);
             QMetaObject::invokeMethod(review, "accept", Qt::QueuedConnection);
         });
-        return reviewImport(&w, plan);
+        return reviewImport(&w, plan, folder);
     });
     w.controlAs<QPushButton>(ControlId::ImportExports)->click();
     QCOMPARE(offered, (std::vector<std::string>{"month first (first 2026-01-02 10:00:00)",
