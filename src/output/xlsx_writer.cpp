@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 
 namespace tsl {
@@ -140,7 +141,7 @@ public:
         return true;
     }
     RowSink& rows() override { return *this; }
-    bool failed() const override { return error_ != LXW_NO_ERROR; }
+    bool failed() const override { return error_ != LXW_NO_ERROR || sheetDataLost(sheet_); }
 
     bool commit() override
     {
@@ -213,10 +214,25 @@ private:
         fit(column, displayWidth(text) + 2);
     }
 
+    // The library keeps a sheet's rows in a temporary file and does not
+    // check its writes: on a full disk the sheet would come out cut short,
+    // and the workbook would still be closed as if whole.
+    static bool sheetDataLost(lxw_worksheet* sheet)
+    {
+        return sheet && sheet->optimize_tmpfile && std::ferror(sheet->optimize_tmpfile);
+    }
+
     void finishSheet()
     {
         if (!sheet_)
             return;
+        // The last row is held until the next one starts: out with it, so
+        // that a write of it that fails is seen here.
+        lxw_worksheet_write_single_row(sheet_);
+        if (sheet_->optimize_tmpfile && std::fflush(sheet_->optimize_tmpfile) != 0)
+            note(LXW_ERROR_CREATING_TMPFILE);
+        if (sheetDataLost(sheet_))
+            note(LXW_ERROR_CREATING_TMPFILE);
         for (std::size_t column = 0; column < widths_.size(); ++column) {
             const double width = std::min(widestColumn, static_cast<double>(widths_[column] + 1));
             const auto col = static_cast<lxw_col_t>(column);

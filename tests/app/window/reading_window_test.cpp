@@ -51,8 +51,8 @@ void dropOnto(CCorvaneDlg& w, const std::vector<std::string>& paths, std::option
 bool lockedForReading(CCorvaneDlg& w)
 {
     return !w.control(ControlId::ClearCsvData)->isEnabled() && !w.control(ControlId::SaveToCsv)->isEnabled() &&
-           !w.control(ControlId::DateFormatList)->isEnabled() && !w.control(ControlId::ImportExports)->isEnabled() &&
-           readButton(w)->text() == "Stop Reading";
+           !w.control(ControlId::SaveToExcel)->isEnabled() && !w.control(ControlId::DateFormatList)->isEnabled() &&
+           !w.control(ControlId::ImportExports)->isEnabled() && readButton(w)->text() == "Stop Reading";
 }
 
 } // namespace
@@ -314,7 +314,7 @@ void ReadingWindowTest::fileRequestAsEachCommandSetsIt()
 void ReadingWindowTest::savesAskBeforeReplacingAFile()
 {
     const std::string out = dir_.filePath("out.csv").toStdString(), other = dir_.filePath("other.csv").toStdString();
-    const std::string xml = dir_.filePath("out.xml").toStdString();
+    const std::string xml = dir_.filePath("out.xml").toStdString(), xlsx = dir_.filePath("out.xlsx").toStdString();
     const std::string question = "'out.csv' already exists. Replace it?";
     auto contentOf = [](const std::string& path) {
         QFile file(QString::fromStdString(path));
@@ -327,25 +327,32 @@ void ReadingWindowTest::savesAskBeforeReplacingAFile()
         std::vector<std::vector<std::string>> choices;
         std::vector<MessageAnswer> answers;
         std::vector<std::string> asked;
-        bool outReplaced;
+        std::string replaced; // of the files there before; empty for none
+        bool saved;           // and closing asks no more
     };
     const Case cases[] = {
-        {"No, then cancelled", ControlId::SaveToCsv, 0, {{out}, {}}, {MessageAnswer::No}, {question}, false},
-        {"No, then another name", ControlId::SaveToCsv, 0, {{out}, {other}}, {MessageAnswer::No}, {question}, false},
-        {"Yes", ControlId::SaveToCsv, 0, {{out}}, {MessageAnswer::Yes}, {question}, true},
-        {"a new name", ControlId::SaveToCsv, 0, {{other}}, {}, {}, false},
+        {"No, then cancelled", ControlId::SaveToCsv, 0, {{out}, {}}, {MessageAnswer::No}, {question}, "", false},
+        {"No, then another name", ControlId::SaveToCsv, 0, {{out}, {other}}, {MessageAnswer::No}, {question}, "", true},
+        {"Yes", ControlId::SaveToCsv, 0, {{out}}, {MessageAnswer::Yes}, {question}, out, true},
+        {"a new name", ControlId::SaveToCsv, 0, {{other}}, {}, {}, "", true},
         {"XML, Yes", ControlId::SaveToXml, 0, {{xml}}, {MessageAnswer::Yes}, {"'out.xml' already exists. Replace it?"},
-         false},
-        {"a mask for split files", ControlId::SaveToCsv, 1, {{out}}, {}, {}, false},
+         xml, true},
+        {"Excel, No, then cancelled", ControlId::SaveToExcel, 0, {{xlsx}, {}}, {MessageAnswer::No},
+         {"'out.xlsx' already exists. Replace it?"}, "", false},
+        {"Excel, Yes", ControlId::SaveToExcel, 0, {{xlsx}}, {MessageAnswer::Yes},
+         {"'out.xlsx' already exists. Replace it?"}, xlsx, true},
+        {"a mask for split files", ControlId::SaveToCsv, 1, {{out}}, {}, {}, "", true},
+        {"a mask for split workbooks", ControlId::SaveToExcel, 1, {{xlsx}}, {}, {}, "", true},
     };
     for (const Case& k : cases) {
-        for (const std::string& path : {out, xml}) {
+        for (const std::string& path : {out, xml, xlsx}) {
             QFile empty(QString::fromStdString(path));
             QVERIFY(empty.open(QIODevice::WriteOnly | QIODevice::Truncate));
         }
         QFile::remove(QString::fromStdString(other));
         CCorvaneDlg w;
         w.dropFiles({a_});
+        QVERIFY(w.dataChanges().unsaved());
         w.controlAs<QComboBox>(ControlId::SplitList)->setCurrentIndex(k.split);
         DialogScript dialogs;
         dialogs.choices = k.choices;
@@ -356,8 +363,9 @@ void ReadingWindowTest::savesAskBeforeReplacingAFile()
         w.controlAs<QPushButton>(k.button)->click();
         QCOMPARE(questions.asked, k.asked);
         QCOMPARE(dialogs.shown.size(), k.choices.size());
-        QVERIFY2((contentOf(out) != "") == k.outReplaced, k.what);
-        QCOMPARE(contentOf(xml) != "", k.button == ControlId::SaveToXml);
+        for (const std::string& path : {out, xml, xlsx})
+            QVERIFY2((contentOf(path) != "") == (path == k.replaced), k.what);
+        QVERIFY2(w.dataChanges().unsaved() != k.saved, k.what);
     }
 }
 
