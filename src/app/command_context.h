@@ -2,6 +2,7 @@
 
 #include "app/data_changes.h"
 #include "app/file_request.h"
+#include "app/files_read.h"
 #include "app/message_log.h"
 #include "app/tool_settings.h"
 
@@ -121,6 +122,9 @@ public:
     // Whether the data changed since it was last saved.
     DataChanges& dataChanges() { return dataChanges_; }
     const DataChanges& dataChanges() const { return dataChanges_; }
+
+    // The files read in this session, which no save may replace.
+    virtual FilesRead& filesRead() = 0;
 
     // The shared file request, and the open or save dialog it drives. Returns
     // true when a name was chosen; the answer is stored in the request.

@@ -33,6 +33,7 @@ public:
     const MessageLog& log() const { return log_; }
     DataTree& tree() override { return tree_; }
     ReadingState& reading() override { return reading_; }
+    FilesRead& filesRead() override { return filesRead_; }
     FileRequest& fileRequest() override { return fileRequest_; }
 
     // Without a handler every dialog is cancelled.
@@ -59,6 +60,7 @@ private:
     MessageLog log_;
     DataTree tree_;
     ReadingState reading_;
+    FilesRead filesRead_;
     FileRequest fileRequest_;
     std::map<ControlId, bool> enabled_;
     std::map<ControlId, std::string> texts_;

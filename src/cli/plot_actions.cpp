@@ -73,7 +73,7 @@ void plot(CliSession& session, const ParsedAction& action)
         return;
     }
     const auto outcome = static_cast<SaveOutcome>(plotToFile(session.context(), file, plotColumns()));
-    if (outcome == SaveOutcome::OpenFailed || outcome == SaveOutcome::WriteFailed)
+    if (saveFailed(outcome))
         session.noteSaveFailed();
 #else
     logChartNotSaved(session.context().log(), file, "this tsl was built without charts");

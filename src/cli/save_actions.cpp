@@ -15,7 +15,7 @@ void save(CliSession& session, const ParsedAction& action, SaveOutcome (*command
     const std::string& file = action.values.front();
     session.setDialogFiles(file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file});
     SaveOutcome outcome = command(session.context());
-    if (outcome == SaveOutcome::OpenFailed || outcome == SaveOutcome::WriteFailed)
+    if (saveFailed(outcome))
         session.noteSaveFailed();
 }
 

@@ -127,6 +127,7 @@ ReadResult DataFileReader::run()
         failAndEndReading("Error opening input data file");
         return ReadResult::Failed;
     }
+    context_.filesRead().noteOpen(file_.descriptor(), path_, ReadKind::DataFile);
 
     std::size_t labelStart = 0;
     if (!readHeader(labelStart))

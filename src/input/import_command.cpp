@@ -338,6 +338,8 @@ std::vector<std::string> writeCopies(CommandContext& context, const ImportPlan& 
     };
     std::vector<std::string> copies;
     for (const FileImport& file : plan.files) {
+        // The user's exports were read; no save may replace them.
+        context.filesRead().notePath(file.source, ReadKind::Export);
         if (!file.refusal.empty()) {
             ++outcome.refused;
             continue;

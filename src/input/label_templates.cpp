@@ -53,7 +53,7 @@ std::string chooseTemplateFile(CommandContext& context)
 
 // The first line of the file, at most limit bytes; nothing when it cannot
 // be opened (logged).
-std::optional<std::string> readHeaderLine(CommandContext& context, const std::string& path,
+std::optional<std::string> readHeaderLine(CommandContext& context, const std::string& path, ReadKind kind,
                                           std::size_t limit, bool& complete)
 {
     TextLineReader file;
@@ -62,6 +62,7 @@ std::optional<std::string> readHeaderLine(CommandContext& context, const std::st
         context.log().showLast();
         return std::nullopt;
     }
+    context.filesRead().noteOpen(file.descriptor(), path, kind);
     auto buffer = std::make_unique<char[]>(limit + 1);
     std::size_t length = 0;
     file.readLine(buffer.get(), limit, length);
@@ -125,7 +126,7 @@ void OnReadLabelTemplate(CommandContext& context)
 {
     const std::string path = chooseTemplateFile(context);
     bool complete = false;
-    const std::optional<std::string> header = readHeaderLine(context, path, inputLimits.headerBytes, complete);
+    const std::optional<std::string> header = readHeaderLine(context, path, ReadKind::LabelTemplate, inputLimits.headerBytes, complete);
     if (!header)
         return;
     MessageLog& log = context.log();
@@ -149,7 +150,7 @@ void OnSetOutputTemplate(CommandContext& context)
 {
     const std::string path = chooseTemplateFile(context);
     bool complete = false;
-    const std::optional<std::string> header = readHeaderLine(context, path, outputLimits.headerBytes, complete);
+    const std::optional<std::string> header = readHeaderLine(context, path, ReadKind::OutputTemplate, outputLimits.headerBytes, complete);
     if (!header)
         return;
     MessageLog& log = context.log();

@@ -20,6 +20,8 @@ public:
 
     bool open(const std::string& path);
     bool isOpen() const { return file_ != nullptr; }
+    // The open file's descriptor; -1 when none is open.
+    int descriptor() const { return file_ ? fileno(file_) : -1; }
     void close();
     // Starts again from the first byte of the file.
     bool rewind();

@@ -76,9 +76,9 @@ public:
     {
     }
 
-    bool open(const std::string& path, bool first) override
+    bool open(const std::string& path, bool first, SafeFileWriter::Existing existing) override
     {
-        file_ = openOutput(path);
+        file_ = openOutput(path, existing);
         out_.setFile(file_ ? file_->file() : nullptr);
         if (!file_)
             return false;

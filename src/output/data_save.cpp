@@ -2,6 +2,7 @@
 
 #include "app/command_context.h"
 #include "output/safe_file.h"
+#include "output/save_target.h"
 #include "output/split_files.h"
 #include "output/template_mismatch.h"
 
@@ -20,6 +21,12 @@ bool isReadOnlyFile(const std::string& path)
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool nameExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
 }
 
 // The log lines of a save, naming its format.
@@ -44,10 +51,10 @@ struct SaveLines {
         return "Saved data to " + kind_ + " file '" + logText(path) + "'.";
     }
     std::string savedSeries() const { return "Saved data to " + kind_ + " files."; }
-    std::string notNamed(const std::string& dated, const std::string& placed) const
+    std::string notNamed(const std::string& dated, const std::string& why, const std::string& placed) const
     {
-        return "NOTE- " + kind_ + " file could not be named '" + logText(dated) + "'.  Data output kept in file '" +
-               logText(placed) + "'.";
+        return "NOTE- " + kind_ + " file could not be named '" + logText(dated) + "'" + (why.empty() ? "" : ": " + why) +
+               ".  Data output kept in file '" + logText(placed) + "'.";
     }
 
 private:
@@ -57,8 +64,11 @@ private:
 SaveOutcome saveOneFile(CommandContext& context, const std::string& path, const SaveLines& lines,
                         OutputFile& file, const RowDates& dates)
 {
+    const std::optional<SaveTarget> target = admitSaveTarget(context, path);
+    if (!target)
+        return SaveOutcome::Refused;
     MessageLog& log = context.log();
-    if (!file.open(path, true)) {
+    if (!file.open(target->path, true, SafeFileWriter::Existing::Replace)) {
         log.append(lines.openFailed());
         return SaveOutcome::OpenFailed;
     }
@@ -70,6 +80,7 @@ SaveOutcome saveOneFile(CommandContext& context, const std::string& path, const 
         return SaveOutcome::WriteFailed;
     }
     log.append(lines.saved(path));
+    noteOtherNames(log, path, *target);
     return SaveOutcome::Saved;
 }
 
@@ -105,10 +116,14 @@ public:
     }
 
 private:
+    // The working name is one that no file has: a file kept under such a
+    // name by an earlier save stays as it is.
     bool openFile(bool first)
     {
+        while (nameExists(names_.workingName(workingNumber_)) && workingNumber_ < lastWorkingNumber)
+            ++workingNumber_;
         workingName_ = names_.workingName(workingNumber_);
-        return file_.open(workingName_, first);
+        return file_.open(workingName_, first, SafeFileWriter::Existing::Keep);
     }
 
     bool dayEnded(const DayWritten& day)
@@ -147,14 +162,11 @@ private:
             outcome_ = SaveOutcome::WriteFailed;
             return false;
         }
+        const std::string takenBy = readInSession(dated, context_.filesRead());
         const PlacedFile placed = moveToDatedName(workingName_, names_, lastDayText_);
         placedName_ = placed.name;
-        if (!placed.asDated) {
-            log_.append(lines_.notNamed(dated, placed.name));
-            // The next file must not be written over this one.
-            if (placed.name == workingName_)
-                ++workingNumber_;
-        }
+        if (!placed.asDated)
+            log_.append(lines_.notNamed(dated, takenBy, placed.name));
         return true;
     }
 
@@ -165,6 +177,7 @@ private:
     OutputFile& file_;
     RowDates dates_;
     int splitDays_;
+    static constexpr int lastWorkingNumber = 99;
     int workingNumber_ = 1;
     std::string workingName_;
     int rowsInFile_ = 0;
@@ -186,11 +199,11 @@ void prepareRequest(FileRequest& request, const SaveKind& kind, int splitDays)
 
 } // namespace
 
-std::unique_ptr<SafeFileWriter> openOutput(const std::string& path)
+std::unique_ptr<SafeFileWriter> openOutput(const std::string& path, SafeFileWriter::Existing existing)
 {
     if (isReadOnlyFile(path))
         return nullptr;
-    auto writer = std::make_unique<SafeFileWriter>(path);
+    auto writer = std::make_unique<SafeFileWriter>(path, existing);
     if (!writer->open())
         return nullptr;
     return writer;

@@ -3,6 +3,7 @@
 #include "app/save_outcome.h"
 #include "app/tool_settings.h"
 #include "output/row_walk.h"
+#include "output/safe_file.h"
 
 #include <functional>
 #include <memory>
@@ -12,7 +13,6 @@
 namespace tsl {
 
 class CommandContext;
-class SafeFileWriter;
 struct FileFilter;
 
 // One output file of a data save as its format fills it: the header when it
@@ -22,7 +22,9 @@ public:
     virtual ~OutputFile() = default;
     // Starts the file at path, written through a temporary file. The first
     // file of a save gets the full header, later split files their own.
-    virtual bool open(const std::string& path, bool first) = 0;
+    // existing says what commit() does with a file of that name: the name
+    // the user chose is replaced, a split series' working file must be new.
+    virtual bool open(const std::string& path, bool first, SafeFileWriter::Existing existing) = 0;
     virtual RowSink& rows() = 0;
     // A write has failed already: the file cannot be completed.
     virtual bool failed() const = 0;
@@ -52,6 +54,6 @@ SaveOutcome runDataSave(CommandContext& context, const SaveKind& kind, const Out
 
 // The temporary file through which an output file is written; nothing when
 // the path is a file that may not be written, or its folder cannot take one.
-std::unique_ptr<SafeFileWriter> openOutput(const std::string& path);
+std::unique_ptr<SafeFileWriter> openOutput(const std::string& path, SafeFileWriter::Existing existing);
 
 } // namespace tsl

@@ -1,9 +1,8 @@
 #include "output/split_files.h"
 
-#include <cerrno>
+#include "output/safe_file.h"
+
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tsl {
 
@@ -40,20 +39,6 @@ std::string SplitFileNames::datedName(std::string_view dateText, std::string_vie
     name += dateText;
     name += suffix;
     return withExtension(std::move(name));
-}
-
-bool renameWithoutReplacing(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the no-replace rename: a hard link is just as
-    // strict about an existing name.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
 }
 
 PlacedFile moveToDatedName(const std::string& working, const SplitFileNames& names,

@@ -26,9 +26,6 @@ private:
     bool hasExtension_ = false;
 };
 
-// Renames a file unless the new name is taken; never replaces a file.
-bool renameWithoutReplacing(const std::string& from, const std::string& to);
-
 // Where a complete split file ended up after moveToDatedName.
 struct PlacedFile {
     std::string name;

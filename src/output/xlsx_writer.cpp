@@ -116,10 +116,10 @@ public:
     }
     ~WorkbookFile() override { WorkbookFile::discard(); }
 
-    bool open(const std::string& path, bool) override
+    bool open(const std::string& path, bool, SafeFileWriter::Existing existing) override
     {
         discard();
-        file_ = openOutput(path);
+        file_ = openOutput(path, existing);
         if (!file_)
             return false;
         lxw_workbook_options options{};

@@ -2,6 +2,7 @@
 
 #include "app/command_context.h"
 #include "output/safe_file.h"
+#include "output/save_target.h"
 #include "tree/data_tree.h"
 
 namespace tsl {
@@ -23,8 +24,11 @@ SaveOutcome OnSaveToXml(CommandContext& context)
         return SaveOutcome::Cancelled;
     }
     const std::string path = request.result;
+    const std::optional<SaveTarget> target = admitSaveTarget(context, path);
+    if (!target)
+        return SaveOutcome::Refused;
 
-    SafeFileWriter writer(path);
+    SafeFileWriter writer(target->path);
     if (!writer.open()) {
         log.append("Error opening XML output file");
         log.showLast();
@@ -41,6 +45,7 @@ SaveOutcome OnSaveToXml(CommandContext& context)
     }
     context.dataChanges().markSaved();
     log.append("XML output saved to file '" + logText(path) + "'");
+    noteOtherNames(log, path, *target);
     log.showLast();
     return SaveOutcome::Saved;
 }

@@ -40,13 +40,16 @@ TEST(SplitSave, OneDayPerFileLeavesThreeDatedFilesAndNoWorkingFile)
 TEST(SplitSave, SavingTwiceWithOneMaskLosesNothing)
 {
     ThreeDays w;
-    writeFile(w.dir.file("out S01.csv"), "stale"); // a working file left over is replaced
+    // What an earlier save kept under a working name is not written over.
+    writeFile(w.dir.file("out S01.csv"), "kept");
     ASSERT_EQ(w.saveAs("out.csv"), SaveOutcome::Saved);
     const std::string firstDay = w.saved("out 20190115.csv"), lastDay = w.saved("out 20190117.csv");
     w.data.addRow(2019, 1, 17, 10, 0, 0, {"new", "c"});
     ASSERT_EQ(w.saveAs("out.csv"), SaveOutcome::Saved);
-    EXPECT_EQ(filesIn(w.dir.path()), (Lines{"out 20190115 (2).csv", "out 20190115.csv", "out 20190116 (2).csv",
-                                            "out 20190116.csv", "out 20190117 (2).csv", "out 20190117.csv"}));
+    EXPECT_EQ(filesIn(w.dir.path()),
+              (Lines{"out 20190115 (2).csv", "out 20190115.csv", "out 20190116 (2).csv", "out 20190116.csv",
+                     "out 20190117 (2).csv", "out 20190117.csv", "out S01.csv"}));
+    EXPECT_EQ(w.saved("out S01.csv"), "kept");
     EXPECT_EQ(w.saved("out 20190115.csv"), firstDay);
     EXPECT_EQ(w.saved("out 20190115 (2).csv"), firstDay);
     EXPECT_EQ(w.saved("out 20190117.csv"), lastDay);
@@ -88,4 +91,18 @@ TEST(SplitSave, AStartDateNamesFilesWithATwoDigitYear)
     w.saveAs("out.csv");
     EXPECT_EQ(filesIn(w.dir.path()), (Lines{"out 191231.csv", "out 200101.csv", "out 200102.csv"}));
     EXPECT_EQ(w.saved("out 200102.csv").substr(17, 20), "01/02/2020,08:00:00,");
+}
+
+TEST(SplitSave, ADatedNameOfAFileReadInTheSessionIsLeftAlone)
+{
+    ThreeDays w;
+    const std::string read = w.dir.file("out 20190116.csv");
+    writeFile(read, "Date,Time,T1\n01/16/2019,08:00:00,1\n");
+    w.c.filesRead().notePath(read, ReadKind::DataFile);
+    ASSERT_EQ(w.saveAs("out.csv"), SaveOutcome::Saved);
+    EXPECT_EQ(w.saved("out 20190116.csv"), "Date,Time,T1\n01/16/2019,08:00:00,1\n");
+    EXPECT_NE(w.saved("out 20190116 (2).csv").find("01/16/2019,09:30:15,16,b"), std::string::npos);
+    EXPECT_TRUE(contains(w.c.newLines(), "NOTE- CSV file could not be named '" + read +
+                                             "': it is a data file read in this session.  Data output kept in file '" +
+                                             w.dir.file("out 20190116 (2).csv") + "'."));
 }

@@ -110,10 +110,10 @@ TEST(SaveToXml, FailuresLeaveExistingFilesAlone)
     context.chooseFiles({dir.file("missing/out.xml")});
     EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::OpenFailed);
     context.chooseFiles({dir.path()});
-    EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::OpenFailed);
+    EXPECT_EQ(tsl::OnSaveToXml(context), tsl::SaveOutcome::Refused);
     EXPECT_EQ(context.newLines(),
               (std::vector<std::string>{"ERROR- XML save file name not entered", "Error opening XML output file",
-                                        "Error opening XML output file"}));
+                                        "ERROR: Nothing was saved to '" + dir.path() + "': it is a folder."}));
 
     // an empty tree gives an empty file, replacing the old one with its mode
     std::string path = dir.file("old.xml");

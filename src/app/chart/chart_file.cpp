@@ -4,6 +4,7 @@
 #include "app/command_context.h"
 #include "ops/chart_series.h"
 #include "ops/plot_command.h"
+#include "output/save_target.h"
 
 #include <QApplication>
 #include <QFile>
@@ -54,12 +55,16 @@ private:
 
 SaveOutcome saveChartImage(CommandContext& context, CChartPanel& panel, const std::string& path)
 {
+    const std::optional<SaveTarget> target = admitSaveTarget(context, path);
+    if (!target)
+        return SaveOutcome::Refused;
     QString error;
-    if (!panel.saveImage(QFile::decodeName(QByteArray::fromStdString(path)), error)) {
+    if (!panel.saveImage(QFile::decodeName(QByteArray::fromStdString(target->path)), error)) {
         logChartNotSaved(context.log(), path, error.toStdString());
         return SaveOutcome::WriteFailed;
     }
     logChartSaved(context.log(), path, panel.data().columns.size(), panel.data().times.size());
+    noteOtherNames(context.log(), path, *target);
     return SaveOutcome::Saved;
 }
 

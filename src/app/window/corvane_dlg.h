@@ -73,6 +73,7 @@ public:
     MessageLog& log() override { return log_; }
     DataTree& tree() override { return tree_; }
     ReadingState& reading() override { return reading_; }
+    FilesRead& filesRead() override { return filesRead_; }
     FileRequest& fileRequest() override { return fileRequest_; }
     bool runFileDialog(FileDialogMode mode) override;
     MessageAnswer messageBox(const std::string& text, const std::string& caption,
@@ -205,6 +206,7 @@ private:
     DataTree tree_;
     MessageLog log_;
     ReadingState reading_;
+    FilesRead filesRead_;
     FileRequest fileRequest_;
 
     FileDialogProvider fileDialog_;
