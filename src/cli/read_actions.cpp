@@ -34,7 +34,7 @@ void readBatch(CliSession& session, const std::vector<std::string>& files, bool 
         result = OnReadCsvData(session.context());
     }
     session.setBatch({});
-    session.noteReadFailures(result.failed);
+    session.noteReadFailures(result.failed + result.xmlFailed);
 }
 
 } // namespace

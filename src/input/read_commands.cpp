@@ -5,6 +5,10 @@
 #include "input/log_lines.h"
 #include "tree/data_tree.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace tsl {
@@ -69,15 +73,65 @@ void prepareOpenRequest(FileRequest& request)
     request.namePosition = 0;
 }
 
+// Reads the XML file at path into the tree, pumping messages so that a stop
+// request reaches the read. Returns why it could not be read, or read to its
+// end; empty when it was, or when it was stopped (stopped is then set).
+std::string readXmlInto(CommandContext& context, const std::string& path, bool& stopped)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::strerror(errno);
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return "it is a folder";
+    }
+    context.filesRead().noteOpen(::fileno(file), path, ReadKind::XmlFile);
+    ReadingState& reading = context.reading();
+    const XmlReadEnd end = context.tree().readXml(file, [&context, &reading] {
+        context.pumpMessages();
+        return reading.stopRequested == 0;
+    });
+    const int readError = errno;
+    std::fclose(file);
+    switch (end) {
+    case XmlReadEnd::Finished:
+        return {};
+    case XmlReadEnd::Stopped:
+        stopped = true;
+        return {};
+    case XmlReadEnd::NotText:
+        return "it holds NUL bytes, so it is not a text file (the read ended at the first)";
+    case XmlReadEnd::ReadError:
+        return std::strerror(readError);
+    case XmlReadEnd::OutOfMemory:
+        return "not enough memory";
+    }
+    return {};
+}
+
+void readChosenXml(CommandContext& context, const std::string& path, ReadBatchResult& batch)
+{
+    bool stopped = false;
+    const std::string problem = readXmlInto(context, path, stopped);
+    if (stopped) {
+        reportReadResult(context, ReadResult::Stopped, "", batch);
+        return;
+    }
+    if (problem.empty())
+        return;
+    MessageLog& log = context.log();
+    log.append("ERROR- XML file '" + logText(path) + "' could not be read: " + problem + ".");
+    log.append("Problem reading XML file.");
+    ++batch.xmlFailed;
+}
+
 void readChosenFile(CommandContext& context, const std::string& path, ReadBatchResult& batch)
 {
     MessageLog& log = context.log();
     if (path.find(".xml") != std::string::npos) {
         context.dataChanges().markChanged();
-        if (!context.tree().readXmlFile(path)) {
-            log.append("Problem reading XML file.");
-            ++batch.xmlFailed;
-        }
+        readChosenXml(context, path, batch);
         return;
     }
     log.append("Reading file " + logText(path));

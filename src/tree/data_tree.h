@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,6 +80,15 @@ private:
     CompactText text_;
 };
 
+// How the read of an XML file ended.
+enum class XmlReadEnd {
+    Finished,   // read to its end
+    Stopped,    // the caller asked to stop
+    NotText,    // a NUL byte: binary data, such as a device or an image
+    ReadError,  // the system could not read on
+    OutOfMemory,
+};
+
 class NameTable;
 class NodePool;
 class AttributePool;
@@ -132,7 +142,11 @@ public:
 
     void writeXml(const DataNode* node, std::FILE* file) const;
     static std::string formatNode(const DataNode* node);
+    // 1 when the file was opened and read to its end, else 0.
     int readXmlFile(const std::string& path);
+    // Reads an open file. keepReading, when given, is asked before each line
+    // and stops the read by answering false. What was built stays in the tree.
+    XmlReadEnd readXml(std::FILE* file, const std::function<bool()>& keepReading = {});
 
     // The XML reader's one line buffer.
     static constexpr std::size_t lineBufferSize = 4799;

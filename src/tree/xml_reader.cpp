@@ -39,18 +39,35 @@ std::string_view cut(const char* begin, const char* end)
 }
 
 // A file read in text mode: CR LF becomes LF, and a line is read in pieces of
-// at most size - 1 characters, its line feed kept, as fgets does.
+// at most size - 1 characters, its line feed kept, as fgets does. The file
+// ends early at a NUL byte, which no text holds (an endless device gives
+// nothing else), and when the caller asks to stop.
 class TextModeFile {
 public:
-    explicit TextModeFile(std::FILE* file) : file_(file) {}
+    TextModeFile(std::FILE* file, const std::function<bool()>& keepReading)
+        : file_(file), keepReading_(keepReading)
+    {
+    }
 
     bool readLine(char* buffer, std::size_t size)
     {
+        buffer[0] = '\0';
+        if (end_ != XmlReadEnd::Finished)
+            return false;
+        if (keepReading_ && !keepReading_()) {
+            end_ = XmlReadEnd::Stopped;
+            return false;
+        }
         std::size_t length = 0;
         while (length + 1 < size) {
             int c = next();
             if (c == EOF)
                 break;
+            if (c == '\0') {
+                end_ = XmlReadEnd::NotText;
+                buffer[0] = '\0';
+                return false;
+            }
             if (c == '\r') {
                 int following = next();
                 if (following == '\n')
@@ -63,8 +80,12 @@ public:
                 break;
         }
         buffer[length] = '\0';
+        if (length == 0 && std::ferror(file_))
+            end_ = XmlReadEnd::ReadError;
         return length > 0;
     }
+
+    XmlReadEnd end() const { return end_; }
 
 private:
     int next()
@@ -79,22 +100,25 @@ private:
     void pushBack(int c) { pending_ = c; }
 
     std::FILE* file_;
+    const std::function<bool()>& keepReading_;
     int pending_ = EOF;
+    XmlReadEnd end_ = XmlReadEnd::Finished;
 };
 
 class XmlReader {
 public:
-    XmlReader(DataTree& tree, std::FILE* file)
-        : tree_(tree), file_(file), line_(tree.lineBuffer())
+    XmlReader(DataTree& tree, std::FILE* file, const std::function<bool()>& keepReading)
+        : tree_(tree), file_(file, keepReading), line_(tree.lineBuffer())
     {
     }
 
-    void run()
+    XmlReadEnd run()
     {
         line_[0] = '\0';
         char* position = nullptr;
         while ((position = nextTag(position)) != nullptr)
             position = parseElement(tree_.root(), position, 0);
+        return file_.end();
     }
 
 private:
@@ -366,19 +390,23 @@ private:
 
 } // namespace
 
+XmlReadEnd DataTree::readXml(std::FILE* file, const std::function<bool()>& keepReading)
+{
+    try {
+        return XmlReader(*this, file, keepReading).run();
+    } catch (const std::bad_alloc&) {
+        return XmlReadEnd::OutOfMemory;
+    }
+}
+
 int DataTree::readXmlFile(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return 0;
-    int result = 1;
-    try {
-        XmlReader(*this, file).run();
-    } catch (const std::bad_alloc&) {
-        result = 0;
-    }
+    const XmlReadEnd end = readXml(file);
     std::fclose(file);
-    return result;
+    return end == XmlReadEnd::Finished ? 1 : 0;
 }
 
 } // namespace tsl

@@ -1,7 +1,10 @@
 #include "input/read_commands.h"
 #include "input/reading_helpers.h"
 
+#include <functional>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tsl;
 using namespace tsl::testing;
@@ -127,4 +130,54 @@ TEST_F(Batch, DroppedFilesAndADropDuringARead)
                      "Dropped files were not read: a read is already running. Drop them again when it has finished.",
                      "Finished reading file."}));
     EXPECT_EQ(storedRows(fresh.tree()).size(), 5u);
+}
+
+// An XML file that cannot be read, or not to its end, is a failed read with a
+// line that says why; the nodes read before the end stay.
+TEST_F(Batch, XmlFilesThatCannotBeRead)
+{
+    struct Case { std::string name; std::function<void(const std::string&)> make; std::string reason; int nodes; };
+    const Case cases[] = {
+        {"missing.xml", [](const std::string&) {}, "No such file or directory", 0},
+        {"folder.xml", [](const std::string& p) { ::mkdir(p.c_str(), 0755); }, "it is a folder", 0},
+        // Binary data, such as an endless device gives, ends the read.
+        {"binary.xml", [](const std::string& p) { writeFile(p, "<a/>\n<b/>\n" + std::string(3, '\0') + "<c/>\n"); },
+         "it holds NUL bytes, so it is not a text file (the read ended at the first)", 2},
+    };
+    for (const Case& k : cases) {
+        ScriptedContext fresh;
+        const std::string path = dir.file(k.name);
+        k.make(path);
+        fresh.chooseFiles({path, paths[0]});
+        const ReadBatchResult result = OnReadCsvData(fresh);
+        EXPECT_EQ(std::make_pair(result.xmlFailed, result.finished), std::make_pair(1, 1)) << k.name;
+        EXPECT_TRUE(contains(fresh.newLines(), "ERROR- XML file '" + path + "' could not be read: " + k.reason + "."))
+            << k.name;
+        EXPECT_TRUE(contains(fresh.newLines(), "Problem reading XML file.")) << k.name;
+        int nodes = 0;
+        for (const DataNode* node = fresh.tree().root()->firstChild(); node; node = node->nextSibling())
+            nodes += node->name() != "fileLabels" && node->name() != "template" && node->name() != "data";
+        EXPECT_EQ(nodes, k.nodes) << k.name;
+    }
+}
+
+// A stop request reaches an XML read between its lines, as it reaches the
+// reader of data files: what was read stays, the batch goes on.
+TEST_F(Batch, AStopEndsAnXmlRead)
+{
+    std::string xml;
+    for (int i = 0; i < 1000; ++i)
+        xml += "<node order=\"" + std::to_string(i) + "\" />\n";
+    writeFile(dir.file("long.xml"), xml);
+    c.chooseFiles({dir.file("long.xml"), paths[0]});
+    at({{10, [&] { c.reading().stopRequested = 1; }}});
+    const ReadBatchResult result = OnReadCsvData(c);
+    EXPECT_EQ(std::make_tuple(result.stopped, result.xmlFailed, result.finished), std::make_tuple(1, 0, 1));
+    EXPECT_EQ(resultLines(c.newLines()),
+              (Lines{"Entered file '" + dir.path() + "'", "Data entry stopped by manual command.",
+                     "Reading file " + paths[0], "Finished reading file."}));
+    int nodes = 0;
+    for (const DataNode* node = c.tree().findNode(c.tree().root(), "node"); node; node = node->nextSibling())
+        nodes += node->name() == "node";
+    EXPECT_EQ(nodes, 9);
 }

@@ -138,7 +138,8 @@ TEST(XmlReader, HostileInputKeepsToTheBuffersAndTheNestingCap)
     }
     for (const auto& input : inputs) {
         DataTree tree;
-        EXPECT_EQ(readXml(tree, input), 1);
+        // A NUL byte ends the read: no text holds one.
+        EXPECT_EQ(readXml(tree, input), input.find('\0') == std::string::npos ? 1 : 0);
         // names and texts keep to the reader's work buffers, nesting to its cap
         for (const DataNode* node = tree.root(); node;) {
             EXPECT_LT(node->name().size(), 500u);
