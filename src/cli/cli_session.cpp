@@ -1,5 +1,7 @@
 #include "cli/cli_session.h"
 
+#include "app/command_guard.h"
+#include "cli/action.h"
 #include "cli/read_progress.h"
 
 #include <csignal>
@@ -71,6 +73,22 @@ CliSession::~CliSession()
     if (progress_)
         progress_->endBatch();
     std::fflush(out_);
+}
+
+void CliSession::run(const ParsedAction& action)
+{
+    if (runGuarded(context_, action.definition->name, [&] { action.definition->run(*this, action); }))
+        return;
+    ++failedActions_;
+    setBatch({});
+}
+
+int CliSession::finish()
+{
+    if (progress_)
+        progress_->endBatch();
+    std::fflush(out_);
+    return failedReads_ > 0 || failedSaves_ > 0 || failedActions_ > 0 ? 1 : 0;
 }
 
 void CliSession::setBatch(std::vector<std::string> files)

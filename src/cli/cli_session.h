@@ -10,6 +10,7 @@
 namespace tsl::cli {
 
 class ReadProgress;
+struct ParsedAction;
 
 // One run of tsl: a window's worth of state without widgets. Log lines go to
 // standard output as they are appended; dialogs take the files the current
@@ -29,9 +30,15 @@ public:
     // The files of the read batch about to run, for the progress display.
     void setBatch(std::vector<std::string> files);
 
+    // Carries out one action. An exception it lets out is logged as its
+    // failure, and the run goes on with the next action.
+    void run(const ParsedAction& action);
+
     void noteReadFailures(int failed) { failedReads_ += failed; }
     void noteSaveFailed() { failedSaves_ += 1; }
-    int exitStatus() const { return (failedReads_ > 0 || failedSaves_ > 0) ? 1 : 0; }
+    // Ends the run; returns the exit status: 1 when a read, a save or an
+    // action failed, else 0.
+    int finish();
 
 private:
     void writeLogLine(const std::string& line);
@@ -45,6 +52,7 @@ private:
     std::unique_ptr<ReadProgress> progress_;
     int failedReads_ = 0;
     int failedSaves_ = 0;
+    int failedActions_ = 0;
 };
 
 // Ctrl-C: the first one during a read stops the file being read, any other

@@ -27,6 +27,6 @@ int main(int argc, char** argv)
     tsl::cli::installInterruptHandler();
     tsl::cli::CliSession session(stdout, stderr);
     for (const auto& action : commandLine->actions)
-        action.definition->run(session, action);
-    return session.exitStatus();
+        session.run(action);
+    return session.finish();
 }

@@ -94,11 +94,10 @@ void CCorvaneDlg::OnReadCsvData()
         tsl::OnReadCsvData(*this);
         return;
     }
-    beginBatch();
+    BatchScope batch(*this);
     batchDialogExpected_ = true;
     tsl::OnReadCsvData(*this);
     batchDialogExpected_ = false;
-    endBatch();
 }
 
 void CCorvaneDlg::dropFilesCommand(const std::vector<std::string>& paths)
@@ -243,10 +242,9 @@ void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
         break;
     }
     logImportPlan(log(), plan);
-    beginBatch();
+    BatchScope batch(*this);
     startProgress(paths);
     runImport(*this, plan);
-    endBatch();
 }
 
 // --- the window's own ---

@@ -2,6 +2,7 @@
 
 #include "app/window/import_review_dlg.h"
 
+#include "app/command_guard.h"
 #include "app/settings_commands.h"
 #include "app/window/log_list.h"
 #include "app/window/window_icon.h"
@@ -290,7 +291,9 @@ void CCorvaneDlg::wireMessageMap()
 {
     for (const MessageMapEntry& entry : GetMessageMap()) {
         auto handler = entry.handler;
-        std::function<void()> run = [this, handler] { runCommand([this, handler] { (this->*handler)(); }); };
+        std::function<void()> run = [this, handler, id = entry.id] {
+            runCommand(commandName(id), [this, handler] { (this->*handler)(); });
+        };
         QWidget* widget = control(static_cast<ControlId>(entry.id));
         switch (entry.notification) {
         case Notification::Clicked:
@@ -537,6 +540,7 @@ void CCorvaneDlg::endBatch()
 {
     if (--batchDepth_ > 0)
         return;
+    batchDialogExpected_ = false;
     endProgress();
     releaseHeldState();
 }
@@ -570,13 +574,22 @@ void CCorvaneDlg::endProgress()
 
 // --- commands, closing, drops ---
 
-void CCorvaneDlg::runCommand(const std::function<void()>& command)
+std::string CCorvaneDlg::commandName(int id) const
+{
+    if (id == aboutCommandId)
+        return "About";
+    if (auto* button = qobject_cast<QAbstractButton*>(control(static_cast<ControlId>(id))))
+        return button->text().remove('&').toStdString();
+    return "A settings change";
+}
+
+void CCorvaneDlg::runCommand(std::string_view name, const std::function<void()>& command)
 {
     if (closing_)
         return;
     {
         ScopedCount depth(commandDepth_);
-        command();
+        runGuarded(*this, name, command);
     }
     if (commandDepth_ == 0)
         runDeferredWork();
@@ -684,11 +697,10 @@ void CCorvaneDlg::dropFiles(const std::vector<std::string>& paths)
                                       : "The dropped files will be read when the current read ends.");
         return;
     }
-    runCommand([this, &paths] {
-        beginBatch();
+    runCommand("Reading dropped files", [this, &paths] {
+        BatchScope batch(*this);
         startProgress(paths);
         dropFilesCommand(paths);
-        endBatch();
     });
 }
 
@@ -711,7 +723,7 @@ void CCorvaneDlg::importWhenIdle(const std::vector<std::string>& paths)
                                       : "The dropped exports will be imported when the current read ends.");
         return;
     }
-    runCommand([this, &paths] { importFiles(paths); });
+    runCommand("Import Exports", [this, &paths] { importFiles(paths); });
 }
 
 void CCorvaneDlg::dragEnterEvent(QDragEnterEvent* event)

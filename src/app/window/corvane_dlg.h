@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QCheckBox;
@@ -181,7 +182,10 @@ private:
 
     // Runs one command; what had to wait for the commands under way (a close,
     // dropped files) runs once the outermost has returned.
-    void runCommand(const std::function<void()>& command);
+    // A command that fails on an exception is logged as failed by its name.
+    void runCommand(std::string_view name, const std::function<void()>& command);
+    // The name a failed command is logged by: its button's caption.
+    std::string commandName(int id) const;
     void runDeferredWork();
     void requestClose(PendingClose kind);
     bool confirmClose();
@@ -202,6 +206,17 @@ private:
     void releaseHeldState();
     void beginBatch();
     void endBatch();
+    // A batch from its start to its end, exceptions included.
+    class BatchScope {
+    public:
+        explicit BatchScope(CCorvaneDlg& window) : window_(window) { window_.beginBatch(); }
+        ~BatchScope() { window_.endBatch(); }
+        BatchScope(const BatchScope&) = delete;
+        BatchScope& operator=(const BatchScope&) = delete;
+
+    private:
+        CCorvaneDlg& window_;
+    };
 
     DataTree tree_;
     MessageLog log_;

@@ -1,6 +1,7 @@
 #include "app/window/fill_values_dlg.h"
 
 #include "app/command_context.h"
+#include "app/command_guard.h"
 #include "ops/fill_values.h"
 
 #include <QComboBox>
@@ -83,8 +84,10 @@ void FillValuesDlg::OnFillValues()
         return;
     const std::string& label = labels_[static_cast<std::size_t>(index)];
     const std::string value = value_->text().toStdString();
-    int count = fillValues(owner_, label, value);
-    results_->addItem(QString::fromStdString(fillValuesResultLine(count)));
+    runGuarded(owner_, "Fill Values", [&] {
+        int count = fillValues(owner_, label, value);
+        results_->addItem(QString::fromStdString(fillValuesResultLine(count)));
+    });
 }
 
 } // namespace tsl

@@ -18,10 +18,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <map>
 #include <set>
+#include <stdexcept>
 
 using namespace tsl;
 using namespace tsl::testing;
@@ -54,6 +56,7 @@ private slots:
     void rowsOfControlsAndTheirTabOrder();
     void logShowsColumnsFollowsItsEndAndCopies();
     void clearing();
+    void failedCommandsAreLoggedAndTheWindowGoesOn();
     void noDisplayIsNoticedBeforeQtStarts();
 };
 
@@ -471,6 +474,43 @@ void MainWindowTest::clearing()
     QCOMPARE(linesAfterWelcome(w), std::vector<std::string>{"Deleting data from CSV file(s)."});
     auto* log = w.controlAs<QListWidget>(ControlId::Log);
     QCOMPARE(log->currentRow(), log->count() - 1);
+}
+
+void MainWindowTest::failedCommandsAreLoggedAndTheWindowGoesOn()
+{
+    QTemporaryDir dir;
+    const std::string data = dir.filePath("a.csv").toStdString(), saved = dir.filePath("out.csv").toStdString();
+    writeLoggerFile(data, 30);
+    CCorvaneDlg w;
+    auto click = [&w](ControlId id) { w.controlAs<QPushButton>(id)->click(); };
+    auto failed = [](const std::string& command) {
+        return "ERROR- " + command + " failed on an unexpected error (out of order) and was ended there; what it "
+               "had done stays as it is.";
+    };
+    std::vector<std::string> answers; // the file dialog's, in turn; "" fails
+    w.setFileDialogProvider([&answers](FileDialogMode, FileRequest& request) {
+        const std::string answer = answers.front();
+        answers.erase(answers.begin());
+        if (answer.empty())
+            throw std::runtime_error("out of order");
+        request.setChosenPaths({answer});
+        return true;
+    });
+
+    // A save and a read that fail before they begin leave the window idle.
+    answers = {"", ""};
+    click(ControlId::SaveToCsv);
+    click(ControlId::ReadCsvData);
+    QCOMPARE(linesAfterWelcome(w), (std::vector<std::string>{failed("Save to CSV"), failed("Read CSV Data")}));
+    QCOMPARE(w.reading().readInProgress, 0);
+    QCOMPARE(w.controlAs<QPushButton>(ControlId::ReadCsvData)->text(), QString("&Read CSV Data"));
+    QVERIFY(w.control(ControlId::SaveToCsv)->isEnabled() && w.readProgressBar()->isHidden());
+
+    // The window reads and saves again.
+    answers = {data, saved};
+    click(ControlId::ReadCsvData);
+    click(ControlId::SaveToCsv);
+    QCOMPARE(linesAfterWelcome(w).back(), "Saved data to CSV file '" + saved + "'.");
 }
 
 void MainWindowTest::noDisplayIsNoticedBeforeQtStarts()
