@@ -11,9 +11,10 @@ namespace {
 
 bool isOption(const std::string& argument) { return argument.rfind("--", 0) == 0; }
 
+// Digits only: no sign, no blanks ("-0" and "+1" are not list indexes).
 bool parseInt(const std::string& text, int& value)
 {
-    if (text.empty())
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
@@ -65,6 +66,10 @@ bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, Pa
     if (definition.kind == ArgumentKind::Files) {
         while (i + 1 < arguments.size() && !isOption(arguments[i + 1]))
             action.values.push_back(arguments[++i]);
+        if (action.values.empty()) {
+            error = definition.name + " needs " + definition.argumentHelp + " (\"\" for a cancelled dialog)";
+            return false;
+        }
         // An empty name is the dialog cancelled: no file at all.
         if (action.values.size() == 1 && action.values.front().empty())
             action.values.clear();
@@ -141,10 +146,11 @@ const HelpParts& helpParts()
         "Merges logger CSV files onto one time grid, as the Tessaloom window does.",
         "Actions run left to right; each is one user action of the window, and every line of the message log "
         "is written to standard output.",
-        {"An empty FILE (\"\") stands for a dialog that was cancelled.",
-         "Exit status: 0 done; 1 a data file failed to read or a save could not be written; 2 an unknown action "
-         "or a malformed value (nothing is carried out).",
+        {"An empty FILE (\"\") stands for a dialog that was cancelled. N is digits only.",
+         "Exit status: 0 done; 1 a read failed or was stopped, a save failed or was refused, or an action failed "
+         "on an unexpected error; 2 an unknown action or a malformed value (nothing is carried out).",
          "Ctrl-C during a read stops the file being read; a second Ctrl-C ends tsl.",
+         "--fill-value answers on standard error, as its dialog does, and never changes the exit status.",
          "tsl --help shows this text, tsl --version the version."}};
     return parts;
 }

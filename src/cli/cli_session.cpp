@@ -4,7 +4,9 @@
 #include "cli/action.h"
 #include "cli/read_progress.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <unistd.h>
 
 namespace tsl::cli {
@@ -87,8 +89,16 @@ int CliSession::finish()
 {
     if (progress_)
         progress_->endBatch();
-    std::fflush(out_);
-    return failedReads_ > 0 || failedSaves_ > 0 || failedActions_ > 0 ? 1 : 0;
+    if (stoppedReads_ > 0)
+        writeLogLine("Exit status 1: a read was stopped (Ctrl-C) before the end of its file, so the data read, "
+                     "and anything saved after the stop, is incomplete.");
+    if (std::fflush(out_) != 0 && outputError_.empty())
+        outputError_ = std::strerror(errno);
+    if (!outputError_.empty())
+        std::fprintf(err_, "tsl: the log could not be written to standard output: %s\n", outputError_.c_str());
+    const bool failed = failedReads_ > 0 || stoppedReads_ > 0 || failedSaves_ > 0 || failedActions_ > 0 ||
+                        !outputError_.empty();
+    return failed ? 1 : 0;
 }
 
 void CliSession::setBatch(std::vector<std::string> files)
@@ -109,8 +119,11 @@ void CliSession::writeLogLine(const std::string& line)
     std::size_t length = line.size();
     if (length > 0 && line[length - 1] == '\n')
         --length;
-    std::fwrite(line.data(), 1, length, out_);
-    std::fputc('\n', out_);
+    // Line by line, so that a crash or a kill loses none of the log.
+    const bool written = std::fwrite(line.data(), 1, length, out_) == length && std::fputc('\n', out_) != EOF &&
+                         std::fflush(out_) == 0;
+    if (!written && outputError_.empty())
+        outputError_ = std::strerror(errno != 0 ? errno : EIO);
 }
 
 void CliSession::pump()

@@ -35,9 +35,11 @@ public:
     void run(const ParsedAction& action);
 
     void noteReadFailures(int failed) { failedReads_ += failed; }
+    void noteStoppedReads(int stopped) { stoppedReads_ += stopped; }
     void noteSaveFailed() { failedSaves_ += 1; }
-    // Ends the run; returns the exit status: 1 when a read, a save or an
-    // action failed, else 0.
+    // Ends the run: a last line when a read was stopped, the output flushed.
+    // Returns the exit status: 1 when anything failed (a read, a save, an
+    // action, the log's own output) or a read was stopped, else 0.
     int finish();
 
 private:
@@ -51,8 +53,12 @@ private:
     MessageAnswer okCancelAnswer_ = MessageAnswer::Cancel;
     std::unique_ptr<ReadProgress> progress_;
     int failedReads_ = 0;
+    int stoppedReads_ = 0;
     int failedSaves_ = 0;
     int failedActions_ = 0;
+    // The reason the log could not be written to standard output (a full
+    // device); empty while it could.
+    std::string outputError_;
 };
 
 // Ctrl-C: the first one during a read stops the file being read, any other

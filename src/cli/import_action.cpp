@@ -23,7 +23,8 @@ void importFiles(CliSession& session, const std::vector<std::string>& files)
     session.setBatch(files);
     const ImportResult result = OnImportExports(session.context(), files, preparedFolder());
     session.setBatch({});
-    session.noteReadFailures(result.failed + result.refused + result.writeFailed + result.stopped);
+    session.noteReadFailures(result.failed + result.refused + result.writeFailed);
+    session.noteStoppedReads(result.stopped);
 }
 
 } // namespace

@@ -35,6 +35,7 @@ void readBatch(CliSession& session, const std::vector<std::string>& files, bool 
     }
     session.setBatch({});
     session.noteReadFailures(result.failed + result.xmlFailed);
+    session.noteStoppedReads(result.stopped);
 }
 
 } // namespace

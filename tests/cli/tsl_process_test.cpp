@@ -4,11 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
 #include <sstream>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -53,39 +60,47 @@ struct TslOutput {
     std::string err;
 };
 
-// Runs tsl in folder with the arguments, the environment fixed to UTC.
-TslOutput runTsl(const std::string& folder, const std::vector<std::string>& arguments)
+// In a child process: tsl in folder with the arguments, the environment
+// fixed to UTC. Does not return.
+[[noreturn]] void execTsl(const std::string& folder, const std::vector<std::string>& arguments)
 {
-    std::string outPath = folder + "/.stdout", errPath = folder + "/.stderr";
+    if (chdir(folder.c_str()) != 0)
+        _exit(127);
+    setenv("TZ", "UTC", 1);
+    setenv("LC_ALL", "C", 1);
+    setenv("HOME", folder.c_str(), 1);
+    // Nothing tsl does needs a display.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("QT_QPA_PLATFORM");
+    std::vector<char*> argv{const_cast<char*>(TSL_EXECUTABLE)};
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(TSL_EXECUTABLE, argv.data());
+    _exit(127);
+}
+
+// Runs tsl in folder; its standard output goes to outPath when one is given.
+TslOutput runTsl(const std::string& folder, const std::vector<std::string>& arguments,
+                 const std::string& outPath = {})
+{
+    const std::string ownOut = folder + "/.stdout", errPath = folder + "/.stderr";
     pid_t child = fork();
     if (child == 0) {
-        if (chdir(folder.c_str()) != 0)
-            _exit(127);
-        FILE* out = freopen(outPath.c_str(), "w", stdout);
+        FILE* out = freopen((outPath.empty() ? ownOut : outPath).c_str(), "w", stdout);
         FILE* err = freopen(errPath.c_str(), "w", stderr);
         if (!out || !err)
             _exit(127);
-        setenv("TZ", "UTC", 1);
-        setenv("LC_ALL", "C", 1);
-        setenv("HOME", folder.c_str(), 1);
-        // Nothing tsl does needs a display.
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-        std::vector<char*> argv{const_cast<char*>(TSL_EXECUTABLE)};
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(TSL_EXECUTABLE, argv.data());
-        _exit(127);
+        execTsl(folder, arguments);
     }
     TslOutput run;
     int status = 0;
     waitpid(child, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readFile(outPath);
+    run.out = readFile(ownOut);
     run.err = readFile(errPath);
-    fs::remove(outPath);
+    fs::remove(ownOut);
     fs::remove(errPath);
     return run;
 }
@@ -142,7 +157,8 @@ TEST(Tsl, MalformedArgumentsRunNothing)
                                                {"--bracket-start", "24:00:00"}, {"--start-date", "2026-02-29"},
                                                {"--fill-value", "no-equals-sign"}, {"--save-csv"}, {"--frobnicate"},
                                                {"merged.csv"}, {"--clear", "--split", "8"}, {"--decimals", "7"},
-                                               {"--sort-rows", "yes"}}) {
+                                               {"--sort-rows", "yes"}, {"--read"}, {"--drop", "--clear"}, {"--import"},
+                                               {"--date-format", "-0"}, {"--split", "+1"}}) {
         TslOutput run = runTsl(dir.path(), arguments);
         EXPECT_EQ(run.status, 2) << arguments.front();
         EXPECT_EQ(run.out, "") << arguments.front();
@@ -251,4 +267,96 @@ TEST(Tsl, SurvivesEveryFileOfTheFuzzCorpusBackToBack)
     EXPECT_TRUE(run.status == 0 || run.status == 1) << run.status << run.err;
     EXPECT_NE(run.out.find("Saved data to CSV file 'all.csv'."), std::string::npos);
     EXPECT_NE(run.out.find("XML output saved to file 'all.xml'"), std::string::npos);
+}
+
+// A fill of a column that is not there answers on standard error, as its
+// dialog does, and leaves the status at 0; an XML file that is a link to an
+// endless device is a failed read (1), and so is a log that standard output
+// cannot take.
+TEST(Tsl, FillValueAnswersAndFailedReadsAndOutput)
+{
+    TempDir dir;
+    copyExamples(dir.path());
+    ::symlink("/dev/zero", dir.file("zero.xml").c_str());
+    TslOutput fill = runTsl(dir.path(), {"--date-format", "6", "--read", "vav_logger.csv", "--fill-value", "NOPE=1"});
+    EXPECT_EQ(fill.status, 0);
+    EXPECT_EQ(fill.err, "Fill Value: no column 'NOPE' in the list\n");
+    TslOutput zero = runTsl(dir.path(), {"--read", "zero.xml", "--save-xml", "out.xml"});
+    EXPECT_EQ(zero.status, 1);
+    EXPECT_NE(zero.out.find("ERROR- XML file 'zero.xml' could not be read: it holds NUL bytes, so it is not a text "
+                            "file (the read ended at the first).\nProblem reading XML file.\n"),
+              std::string::npos);
+    EXPECT_NE(zero.out.find("XML output saved to file 'out.xml'"), std::string::npos);
+    TslOutput full = runTsl(dir.path(), {"--preview"}, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "tsl: the log could not be written to standard output: No space left on device\n");
+}
+
+// Ctrl-C during a read of a stream that never ends (a data file or an XML
+// file) stops that file; tsl goes on with the next action and ends with
+// status 1 and a last line that says so. The log reaches a pipe line by line.
+TEST(Tsl, CtrlCStopsAnEndlessReadAndEndsWithStatus1)
+{
+    struct Case { std::string file, firstLine; std::function<std::string(int)> line; std::string save, saved; };
+    auto minuteLine = [](int m) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%02d/%02d/2015,%02d:%02d:00,1\n", 1 + m / 40320 % 12, 1 + m / 1440 % 28,
+                      m / 60 % 24, m % 60);
+        return std::string(text);
+    };
+    const Case cases[] = {
+        {"stream.csv", "Date,Time,T1\n", minuteLine, "--save-csv", "Saved data to CSV file 'out'."},
+        {"stream.xml", "", [](int) { return std::string("<node a=\"1\" />\n"); }, "--save-xml",
+         "XML output saved to file 'out'"},
+    };
+    std::signal(SIGPIPE, SIG_IGN);
+    for (const Case& k : cases) {
+        TempDir dir;
+        ASSERT_EQ(::mkfifo(dir.file(k.file).c_str(), 0644), 0);
+        std::thread logger([&] {
+            const int fd = ::open(dir.file(k.file).c_str(), O_WRONLY);
+            std::string text = k.firstLine;
+            for (int n = 0; ::write(fd, text.data(), text.size()) >= 0; ++n)
+                text = k.line(n);
+            ::close(fd);
+        });
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::dup2(pipeEnds[1], 1);
+            ::close(pipeEnds[0]);
+            execTsl(dir.path(), {"--read", k.file, k.save, "out"});
+        }
+        ::close(pipeEnds[1]);
+        std::string out;
+        bool interrupted = false;
+        for (;;) {
+            pollfd ready{pipeEnds[0], POLLIN, 0};
+            if (::poll(&ready, 1, 30000) <= 0)
+                break;
+            char buffer[4096];
+            const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            out.append(buffer, static_cast<std::size_t>(got));
+            if (!interrupted && out.find("Entered file") != std::string::npos) {
+                ::kill(child, SIGINT);
+                interrupted = true;
+            }
+        }
+        ::kill(child, SIGKILL); // when it did not end by itself
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(pipeEnds[0]);
+        // A reader that comes and goes ends the logger, whether tsl opened the stream or not.
+        ::close(::open(dir.file(k.file).c_str(), O_RDONLY | O_NONBLOCK));
+        logger.join();
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << out;
+        EXPECT_NE(out.find("Data entry stopped by manual command.\n"), std::string::npos) << out;
+        EXPECT_NE(out.find(k.saved), std::string::npos) << out;
+        EXPECT_TRUE(out.ends_with("\nExit status 1: a read was stopped (Ctrl-C) before the end of its file, so the "
+                                  "data read, and anything saved after the stop, is incomplete.\n"))
+            << out;
+    }
 }
