@@ -63,6 +63,7 @@ public:
 private:
     void failAndEndReading(const char* message);
     bool readHeader(std::size_t& labelStart);
+    void reportUnreadableText(std::string_view header);
     void readLabels(std::size_t labelStart);
     void readLineLabel();
     void addFileLabel(std::string_view text, bool logIt);
@@ -185,11 +186,30 @@ ReadResult DataFileReader::run()
     return stopped ? ReadResult::Stopped : ReadResult::Finished;
 }
 
+// Two kinds of text the reader takes for something else: UTF-16, whose
+// NUL bytes end every line's text, and lines ended by a CR alone, which run
+// together into one. The read goes on as for any other file; the log says
+// what it found.
+void DataFileReader::reportUnreadableText(std::string_view header)
+{
+    if (header.starts_with("\xFF\xFE") || header.starts_with("\xFE\xFF")) {
+        log_.append(std::string("ERROR- the file is UTF-16 text (it begins with the bytes ") +
+                    (header[0] == '\xFF' ? "FF FE" : "FE FF") +
+                    "), which the reader cannot read: import it, or save it as UTF-8 or ANSI text.");
+        return;
+    }
+    const std::size_t cr = header.find('\r');
+    if (cr != npos && cr + 1 < header.size() && header[cr + 1] != '\n')
+        log_.append("ERROR- the file's lines end with a CR alone, so the reader takes them for one long line: "
+                    "import it, or save it with CR LF or LF line ends.");
+}
+
 bool DataFileReader::readHeader(std::size_t& labelStart)
 {
     if (!readLine())
         length_ = 0;
     const std::string_view header(line_.get(), length_);
+    reportUnreadableText(header);
 
     delimiter_ = '\0';
     for (char c : {',', ';', '\t'}) {

@@ -24,6 +24,15 @@ std::string wideFile(std::string& row)
     return header + line + "\n";
 }
 
+// text as UTF-16 with its byte order mark.
+std::string utf16(const std::string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text)
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
 // Each of part is found in lines, in this order.
 bool holdsInOrder(const Lines& lines, const Lines& part)
 {
@@ -47,6 +56,10 @@ TEST_F(ReadingTest, FilesThatEndTheReadOrPassLinesOver)
     const std::string noDate = "ERROR- could not read date from file.  Check correct format is selected.";
     std::string wideRow;
     const std::string wide = wideFile(wideRow);
+    auto utf16Line = [](const std::string& mark) {
+        return "ERROR- the file is UTF-16 text (it begins with the bytes " + mark +
+               "), which the reader cannot read: import it, or save it as UTF-8 or ANSI text.";
+    };
     const Case cases[] = {
         {"", ReadResult::Failed, false, {noHeader}, {}},
         {",\n" + std::string(30, ','), ReadResult::Failed, false,
@@ -85,6 +98,14 @@ TEST_F(ReadingTest, FilesThatEndTheReadOrPassLinesOver)
          {"Done with file, read 1 lines, found 0 blanks"}, {"2015/01/02 10:01:00| 2.00"}},
         {"Date,Time," + std::string(100000, 'H') + "\n01/02/2015,10:00:00,1\n", ReadResult::Finished, false,
          {"Done with file, read 1 lines, found 0 blanks"}, {"2015/01/02 10:00:00| 1.00"}},
+        // Text the reader cannot take for what it is: it says what it found.
+        {utf16(header + "01/02/2015,10:00:00,1\n", false), ReadResult::Failed, false, {utf16Line("FF FE")}, {}},
+        {utf16(header + "01/02/2015,10:00:00,1\n", true), ReadResult::Failed, false, {utf16Line("FE FF")}, {}},
+        {"Date,Time,T1\r01/02/2015,10:00:00,1\r01/02/2015,10:01:00,2\r", ReadResult::Finished, false,
+         {"ERROR- the file's lines end with a CR alone, so the reader takes them for one long line: import it, "
+          "or save it with CR LF or LF line ends.",
+          "Done with file, read 0 lines, found 0 blanks"},
+         {}},
     };
     for (const Case& k : cases) {
         ScriptedContext fresh;
