@@ -1,5 +1,6 @@
 #include "input/cell_number.h"
 
+#include "app/classic_numbers.h"
 #include "app/tool_settings.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ double convert(const char* begin, const char* end)
     return value;
 #else
     std::string copy(begin, end);
+    ClassicNumbers numbers;
     return std::strtod(copy.c_str(), nullptr);
 #endif
 }
@@ -94,6 +96,7 @@ std::size_t formatCell(float value, char (&out)[cellTextCapacity])
 
     // Infinities, NaNs and very large values are rare: the C library writes them.
     if (biasedExponent == 0xFF || std::fabs(value) >= 1e9f) {
+        ClassicNumbers numbers;
         int n = std::snprintf(out, cellTextCapacity, "%5.2f", static_cast<double>(value));
         return n < 0 ? 0 : static_cast<std::size_t>(n);
     }

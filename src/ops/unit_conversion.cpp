@@ -1,5 +1,6 @@
 #include "ops/unit_conversion.h"
 
+#include "app/classic_numbers.h"
 #include "app/command_context.h"
 #include "ops/data_walk.h"
 #include "output/edit_text.h"
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 #include <unordered_map>
 
 namespace tsl {
@@ -17,30 +17,6 @@ namespace {
 
 // Room in the conversion column edit.
 constexpr std::size_t columnTextCharacters = 18;
-
-// Numbers are read and written with a decimal point whatever locale the
-// window runs in.
-class ClassicNumbers {
-public:
-    ClassicNumbers() : classic_(::newlocale(LC_ALL_MASK, "C", nullptr))
-    {
-        if (classic_)
-            previous_ = ::uselocale(classic_);
-    }
-    ~ClassicNumbers()
-    {
-        if (classic_) {
-            ::uselocale(previous_);
-            ::freelocale(classic_);
-        }
-    }
-    ClassicNumbers(const ClassicNumbers&) = delete;
-    ClassicNumbers& operator=(const ClassicNumbers&) = delete;
-
-private:
-    locale_t classic_;
-    locale_t previous_ = LC_GLOBAL_LOCALE;
-};
 
 // Rounds to single precision; values beyond its range become infinite as
 // the hardware rounding would make them.

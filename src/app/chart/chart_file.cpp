@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 
+#include <clocale>
 #include <memory>
 
 namespace tsl {
@@ -28,6 +29,9 @@ public:
         qputenv("QT_QPA_PLATFORM", "offscreen");
         previousHandler_ = qInstallMessageHandler(&OffscreenApplication::quiet);
         application_ = std::make_unique<QApplication>(argc_, argv_);
+        // The application object set the C library's locale from the
+        // environment; numbers are written with a point whatever it says.
+        std::setlocale(LC_NUMERIC, "C");
     }
     ~OffscreenApplication()
     {

@@ -4,9 +4,16 @@
 #include "app/window/corvane_dlg.h"
 #include "app/window/window_icon.h"
 
+#include <clocale>
+
 namespace tsl {
 
-CCorvaneApp::CCorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {}
+CCorvaneApp::CCorvaneApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Qt has set the C library's locale from the environment; numbers in
+    // files and in the log are written with a point whatever it says.
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 bool CCorvaneApp::InitInstance(const std::vector<std::string>& files)
 {
