@@ -1,6 +1,7 @@
 #include "input/label_templates.h"
 #include "input/read_commands.h"
 #include "output/sample_data.h"
+#include "output/xlsx_writer.h"
 #include "tree/xml_commands.h"
 
 #include <functional>
@@ -14,7 +15,7 @@ using namespace tsl::testing;
 namespace {
 
 using SaveCommand = SaveOutcome (*)(CommandContext&);
-const SaveCommand saves[] = {OnSaveToCsv, OnSaveToXml};
+const SaveCommand saves[] = {OnSaveToCsv, OnSaveToXml, [](CommandContext& c) { return OnSaveToExcel(c); }};
 
 // The kind of a path itself, symbolic links not followed.
 mode_t kindOf(const std::string& path)
@@ -121,6 +122,12 @@ TEST(SaveRefusal, LinksAreFollowedAndOtherNamesKeepTheEarlierContent)
     }
     EXPECT_EQ(w.saved("real/out.csv"), saved);
     EXPECT_EQ(w.saved("real/new.csv"), saved);
+    // A workbook too: its library writes by name, yet the link stays a link.
+    w.c.chooseFiles({w.dir.file("second.csv")});
+    ASSERT_EQ(OnSaveToExcel(w.c), SaveOutcome::Saved);
+    EXPECT_EQ(kindOf(w.dir.file("second.csv")), S_IFLNK);
+    EXPECT_EQ(w.saved("real/out.csv").substr(0, 2), "PK");
+    EXPECT_EQ(filesIn(w.dir.file("real")), (Lines{"new.csv", "out.csv"}));
 
     writeFile(w.dir.file("linked.csv"), "earlier");
     ::link(w.dir.file("linked.csv").c_str(), w.dir.file("other name.csv").c_str());

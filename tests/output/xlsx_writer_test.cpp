@@ -159,6 +159,29 @@ TEST(ExcelWriter, SplitSavesNameWorkbooksAfterTheirLastDay)
                      "Data output to file " + w.dir.file("out 20190116 (2).xlsx"), "Saved data to Excel files."}));
 }
 
+// A workbook kept under a working name by an earlier save, and a dated name
+// that is a file read in this session, stay as they were.
+TEST(ExcelWriter, SplitSavesReplaceNeitherKeptWorkingFilesNorFilesRead)
+{
+    ExcelWorld w;
+    w.settings().splitDays = 1;
+    for (int day = 15; day <= 16; ++day)
+        w.data.addRow(2019, 1, day, 8, 0, 0, {std::to_string(day), "a"});
+    writeFile(w.dir.file("out S01.xlsx"), "kept by an earlier save");
+    const std::string read = w.dir.file("out 20190115.xlsx");
+    writeFile(read, "Date,Time,T1\n01/15/2019,08:00:00,1\n");
+    w.c.filesRead().notePath(read, ReadKind::DataFile);
+    ASSERT_EQ(w.saveXlsx("out.xlsx"), SaveOutcome::Saved);
+    EXPECT_EQ(filesIn(w.dir.path()),
+              (Lines{"out 20190115 (2).xlsx", "out 20190115.xlsx", "out 20190116.xlsx", "out S01.xlsx"}));
+    EXPECT_EQ(w.saved("out S01.xlsx"), "kept by an earlier save");
+    EXPECT_EQ(w.saved("out 20190115.xlsx"), "Date,Time,T1\n01/15/2019,08:00:00,1\n");
+    EXPECT_EQ(w.saved("out 20190115 (2).xlsx").substr(0, 2), "PK");
+    EXPECT_EQ(w.c.newLines().at(0), "NOTE- Excel file could not be named '" + read +
+                                         "': it is a data file read in this session.  Data output kept in file '" +
+                                         w.dir.file("out 20190115 (2).xlsx") + "'.");
+}
+
 TEST(ExcelWriter, FailuresSaveNothingAndLeaveEveryFileAsItWas)
 {
     const std::string openFailed = "ERROR: Problem encountered opening Excel output file.  No data was saved to file.";

@@ -35,6 +35,7 @@ class SavingWindowTest : public QObject {
 
 private slots:
     void numbersAreWrittenTheSameInEveryLocale();
+    void savesRefuseTheFileReadInEveryFormat();
 };
 
 // The application object sets the C library's locale from the environment;
@@ -68,6 +69,29 @@ void SavingWindowTest::numbersAreWrittenTheSameInEveryLocale()
     QCOMPARE(classic, std::string("Date, Time,TEMP1,FLOW\r\n01/02/2015,10:00:00,295.0807,1234567936.00\r\n"
                                   "01/02/2015,10:01:00,61.0620, 0.12\r\n"
                                   "01/02/2015,10:02:00,555600017125084423969549844480.0000,  inf\r\n"));
+}
+
+// The window's saves call the core's refusal: a CSV, an Excel and an XML
+// save named after the file just read each say why and leave it as it was.
+void SavingWindowTest::savesRefuseTheFileReadInEveryFormat()
+{
+    QTemporaryDir dir;
+    const std::string data = dir.filePath("a.csv").toStdString();
+    writeLoggerFile(data, 30);
+    const std::string logged = contentOf(data);
+    CCorvaneDlg w;
+    DialogScript dialogs;
+    dialogs.choices = {{data}, {data}, {data}, {data}};
+    dialogs.install(w);
+    click(w, ControlId::ReadCsvData);
+    const std::string refused =
+        "ERROR: Nothing was saved to '" + data + "': it is a data file read in this session (a save never replaces one).";
+    for (ControlId save : {ControlId::SaveToCsv, ControlId::SaveToExcel, ControlId::SaveToXml}) {
+        click(w, save);
+        QCOMPARE(linesAfterWelcome(w).back(), refused);
+        QCOMPARE(contentOf(data), logged);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"a.csv"});
 }
 
 QTEST_MAIN(SavingWindowTest)
