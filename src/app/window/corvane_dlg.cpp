@@ -6,6 +6,7 @@
 #include "app/settings_commands.h"
 #include "app/window/log_list.h"
 #include "app/window/window_icon.h"
+#include "output/save_target.h"
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
@@ -439,6 +440,10 @@ bool CCorvaneDlg::runFileDialog(FileDialogMode mode)
         mode == FileDialogMode::Save && (fileRequest_.options & FileRequest::OverwritePrompt)
             ? chooseSaveName(fileRequest_, showDialog,
                              [this](const std::string& question) {
+                                 // A target the save refuses is not asked about: the
+                                 // save says why it leaves the file alone.
+                                 if (!examineSaveTarget(fileRequest_.result, filesRead()).refusal.empty())
+                                     return true;
                                  return messageBox(question, "Tessaloom", MessageButtons::YesNoDefaultNo) ==
                                         MessageAnswer::Yes;
                              })
