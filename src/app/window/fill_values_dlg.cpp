@@ -53,14 +53,12 @@ FillValuesDlg::FillValuesDlg(CommandContext& owner, QWidget* parent) : QDialog(p
 
 void FillValuesDlg::OnInitDialog()
 {
-    labels_ = fillValuesColumns(owner_).labels;
-    for (const auto& label : labels_)
-        columns_->addItem(QString::fromStdString(logText(label)));
-    bool canFill = !labels_.empty();
-    if (!canFill)
-        columns_->addItem("NO LABELS ENTERED");
-    fill_->setEnabled(canFill);
-    value_->setEnabled(canFill);
+    const FillValuesColumns columns = fillValuesColumns(owner_);
+    labels_ = columns.labels;
+    for (const std::string& item : columns.items())
+        columns_->addItem(QString::fromStdString(logText(item)));
+    fill_->setEnabled(columns.canFill());
+    value_->setEnabled(columns.canFill());
     columns_->setCurrentIndex(0);
 }
 
