@@ -269,8 +269,9 @@ void DataFileReader::readLabels(std::size_t labelStart)
             // the heading of a date or time column
         } else if (reading_.labelCount >= maxColumns) {
             if (!tooManyColumns_)
-                log_.append("ERROR- the file has more than 800 columns- the columns after the first 800 "
-                            "are ignored.");
+                log_.append("ERROR- the file has more than " + std::to_string(maxColumns) +
+                            " columns- the columns after the first " + std::to_string(maxColumns) +
+                            " are ignored.");
             tooManyColumns_ = true;
             break;
         } else {

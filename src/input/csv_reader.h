@@ -14,6 +14,9 @@ enum class ReadResult { Finished, Stopped, Failed };
 // label at most this many bytes (longer header fields are cut).
 inline constexpr std::size_t dataLineLimit = 19989;
 inline constexpr std::size_t columnLabelLimit = 259;
+// Columns of readings a file may have: the reader keeps one accumulator
+// each, and ignores the columns after the last.
+inline constexpr int maxColumns = 800;
 
 // Reads one logger file into the tree: its header into a new "fileLabels"
 // node (and into "template" when there is none), its lines onto the time

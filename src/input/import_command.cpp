@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The reader keeps readings of at most this many columns per file.
-constexpr std::size_t readerColumnLimit = 800;
 // A prepared copy holds at most this many lines (a change log held on a
 // ten-second grid over six years): beyond it the interval is too short.
 constexpr long long preparedLineLimit = 20'000'000;
@@ -161,9 +159,9 @@ FileImport ImportPlanner::examine(const std::string& path)
     ExportSurvey survey;
     if (!take(scanExport(path, keepGoing_), file, survey))
         return file;
-    if (survey.shape.valueColumns.size() > readerColumnLimit) {
+    if (survey.shape.valueColumns.size() > static_cast<std::size_t>(maxColumns)) {
         file.refusal = "it has " + std::to_string(survey.shape.valueColumns.size()) +
-                       " columns; the reader keeps at most 800 per file";
+                       " columns; the reader keeps at most " + std::to_string(maxColumns) + " per file";
         return file;
     }
     ImportDecisions decisions;

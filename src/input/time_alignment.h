@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tool_settings.h"
+#include "input/csv_reader.h"
 #include "input/data_placement.h"
 
 #include <array>
@@ -11,9 +12,6 @@ namespace tsl {
 class CommandContext;
 class DataNode;
 struct DateTimeFields;
-
-// Columns a file may have: one accumulator each.
-inline constexpr int maxColumns = 800;
 
 // Readings summed per column since the column's last written value.
 template <class Real>
