@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace tsl {
 
@@ -84,16 +85,27 @@ constexpr MessageAnswer negativeAnswer(MessageButtons buttons)
 }
 enum class FileDialogMode { Open, Save };
 
+// The read button's two captions.
+inline constexpr const char* readButtonCaption = "&Read CSV Data";
+inline constexpr const char* stopButtonCaption = "Stop Reading";
+
 // State the window keeps for the reader between and during reads.
 struct ReadingState {
     int readInProgress = 0;
     int stopRequested = 0;
+    // Batches of files under way (ReadBatch). A file that fails clears
+    // readInProgress while its batch goes on with the next file, so only
+    // this tells that the batch still runs.
+    int batchDepth = 0;
     // Column labels of the file being read (the date parser may lower it).
     int labelCount = 0;
     // The "template" node found or made by the last read.
     DataNode* templateNode = nullptr;
     int leadingLabelsTrimmed = 0;
     char zoneLetter = 'Z';
+
+    // A read, or a batch of reads, is under way: no other may start.
+    bool busy() const { return readInProgress != 0 || batchDepth > 0; }
 };
 
 // What a command needs of the window it runs in. The Qt window implements it
@@ -141,6 +153,12 @@ public:
     virtual void enableControl(ControlId id, bool enabled) = 0;
     virtual void setControlText(ControlId id, const std::string& text) = 0;
 
+    // The outermost batch of reads starts, with the files or folders it was
+    // given, or has ended. The window shows the batch's progress, and keeps
+    // its controls in the reading state from the first file to the last.
+    virtual void readBatchStarted(const std::vector<std::string>& /*paths*/) {}
+    virtual void readBatchEnded() {}
+
 private:
     DataChanges dataChanges_;
 };
@@ -148,5 +166,19 @@ private:
 // Disables the commands that must not run during a read (or enables them
 // again) and relabels the read button.
 void setReadingState(CommandContext& context, bool reading);
+
+// One batch of reads, from its first file to its last, exceptions included:
+// counted in the reading state, and told to the context when it is the
+// outermost.
+class ReadBatch {
+public:
+    ReadBatch(CommandContext& context, const std::vector<std::string>& paths);
+    ~ReadBatch();
+    ReadBatch(const ReadBatch&) = delete;
+    ReadBatch& operator=(const ReadBatch&) = delete;
+
+private:
+    CommandContext& context_;
+};
 
 } // namespace tsl

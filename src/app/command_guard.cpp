@@ -28,7 +28,7 @@ void endFailedCommand(CommandContext& context, std::string_view command, const c
 
 bool runGuarded(CommandContext& context, std::string_view command, const std::function<void()>& body)
 {
-    const bool wasReading = context.reading().readInProgress != 0;
+    const bool wasReading = context.reading().busy();
     try {
         body();
         return true;

@@ -30,6 +30,15 @@ public:
     // The files of the read batch about to run, for the progress display.
     void setBatch(std::vector<std::string> files);
 
+    // Where later imports write their prepared copies; empty: beside the
+    // originals.
+    const std::string& importFolder() const { return importFolder_; }
+    void setImportFolder(std::string folder) { importFolder_ = std::move(folder); }
+    // The columns of later charts, by label; empty: the first few that hold
+    // readings.
+    const std::vector<std::string>& chartColumns() const { return chartColumns_; }
+    void setChartColumns(std::vector<std::string> columns) { chartColumns_ = std::move(columns); }
+
     // Carries out one action. An exception it lets out is logged as its
     // failure, and the run goes on with the next action.
     void run(const ParsedAction& action);
@@ -51,6 +60,8 @@ private:
     std::FILE* err_;
     std::vector<std::string> dialogFiles_;
     MessageAnswer okCancelAnswer_ = MessageAnswer::Cancel;
+    std::string importFolder_;
+    std::vector<std::string> chartColumns_;
     std::unique_ptr<ReadProgress> progress_;
     int failedReads_ = 0;
     int stoppedReads_ = 0;

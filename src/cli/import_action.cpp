@@ -8,20 +8,12 @@ namespace tsl::cli {
 
 namespace {
 
-// Where prepared copies go; empty: beside their originals. One tsl run is
-// one session, so the choice lives as long as the process.
-std::string& preparedFolder()
-{
-    static std::string folder;
-    return folder;
-}
-
 void importFiles(CliSession& session, const std::vector<std::string>& files)
 {
     if (files.empty())
         return;
     session.setBatch(files);
-    const ImportResult result = OnImportExports(session.context(), files, preparedFolder());
+    const ImportResult result = importExports(session.context(), files, session.importFolder());
     session.setBatch({});
     session.noteReadFailures(result.failed + result.refused + result.writeFailed);
     session.noteStoppedReads(result.stopped);
@@ -33,8 +25,8 @@ void addImportActions(std::vector<ActionSpec>& actions)
 {
     actions.push_back({"--import-folder", ArgumentKind::Text, 0, "DIR",
                        "write the prepared copies of later imports into DIR (empty: beside the originals)",
-                       [](CliSession&, const ParsedAction& a) {
-                           preparedFolder() = a.values.empty() ? std::string() : a.values.front();
+                       [](CliSession& s, const ParsedAction& a) {
+                           s.setImportFolder(a.values.empty() ? std::string() : a.values.front());
                        }});
     actions.push_back({"--import", ArgumentKind::Files, 0, "FILE...",
                        "import exports of loggers and building systems: find each file's shape, write a prepared "

@@ -13,20 +13,14 @@ namespace tsl::cli {
 
 namespace {
 
-// The columns of later charts; empty: the first few that hold readings. One tsl
-// run is one session, so the choice lives as long as the process.
-std::vector<std::string>& plotColumns()
-{
-    static std::vector<std::string> columns;
-    return columns;
-}
-
 #ifdef TSL_HAVE_CHART
 using PlotToFile = int (*)(CommandContext&, const std::string&, const std::vector<std::string>&);
 
 // The chart module is loaded once, on the first chart: drawing needs Qt,
-// which tsl's other runs need not load. It stays loaded. It lies beside the
-// tsl program in a build tree, and in its own folder of the libraries once
+// which tsl's other runs need not load. It stays loaded, and a loaded library
+// belongs to the process, not to one session: its entry point (or why it
+// could not be loaded) is kept with the process too. It lies beside the tsl
+// program in a build tree, and in its own folder of the libraries once
 // installed; both are found from where this tsl is.
 PlotToFile chartModule(std::string& error)
 {
@@ -72,7 +66,7 @@ void plot(CliSession& session, const ParsedAction& action)
         session.noteSaveFailed();
         return;
     }
-    const auto outcome = static_cast<SaveOutcome>(plotToFile(session.context(), file, plotColumns()));
+    const auto outcome = static_cast<SaveOutcome>(plotToFile(session.context(), file, session.chartColumns()));
     if (saveFailed(outcome))
         session.noteSaveFailed();
 #else
@@ -88,7 +82,9 @@ void addPlotActions(std::vector<ActionSpec>& actions)
     actions.push_back({"--plot-columns", ArgumentKind::Text, 0, "A,B,...",
                        "the columns of later charts, by label (empty: the first " +
                            std::to_string(defaultChartColumns) + " columns that hold readings)",
-                       [](CliSession&, const ParsedAction& a) { plotColumns() = splitColumnList(a.values.front()); }});
+                       [](CliSession& s, const ParsedAction& a) {
+                           s.setChartColumns(splitColumnList(a.values.front()));
+                       }});
     actions.push_back({"--plot", ArgumentKind::File, 0, "FILE",
                        "save a chart of the data as it stands (PNG, or SVG for FILE.svg), drawn without a display",
                        plot});

@@ -303,17 +303,12 @@ void addToTemplate(CommandContext& context, const ImportPlan& plan)
 
 void readCopies(CommandContext& context, const std::vector<std::string>& copies, ImportResult& outcome)
 {
-    ReadingState& reading = context.reading();
     const DateFormatId userLayout = context.settings().dateFormat;
     context.setDateFormat(preparedDateFormat);
     for (const std::string& path : copies) {
-        if (reading.stopRequested)
+        if (context.reading().stopRequested)
             break;
-        // A failed file has switched the reading state off.
-        if (!reading.readInProgress) {
-            reading.readInProgress = 1;
-            setReadingState(context, true);
-        }
+        resumeReading(context);
         context.log().append("Reading file " + logText(path));
         ReadBatchResult counted;
         reportReadResult(context, readDataFile(context, path), "There was an error while reading data.", counted);
@@ -361,10 +356,66 @@ std::vector<std::string> writeCopies(CommandContext& context, const ImportPlan& 
     return copies;
 }
 
+// An import runs as a read, from its first file to its last: the controls a
+// read disables are disabled, a stop request ends it, and no other read
+// starts meanwhile.
+class ImportReading {
+public:
+    ImportReading(CommandContext& context, const std::vector<std::string>& paths)
+        : context_(context), batch_(context, paths)
+    {
+        context_.reading().readInProgress = 1;
+        setReadingState(context_, true);
+    }
+    ~ImportReading()
+    {
+        ReadingState& reading = context_.reading();
+        reading.stopRequested = 0;
+        setReadingState(context_, false);
+        reading.readInProgress = 0;
+    }
+    ImportReading(const ImportReading&) = delete;
+    ImportReading& operator=(const ImportReading&) = delete;
+
+private:
+    CommandContext& context_;
+    ReadBatch batch_;
+};
+
 void logFailure(MessageLog& log, const char* what)
 {
     log.append(std::string("ERROR- the import failed: ") + what);
     log.showLast();
+}
+
+// Writes the prepared copies and the template, and reads the copies; a
+// failure on the way is logged and counted.
+void writeAndRead(CommandContext& context, const ImportPlan& plan, ImportResult& outcome)
+{
+    MessageLog& log = context.log();
+    try {
+        const std::vector<std::string> copies = writeCopies(context, plan, outcome);
+        outcome.imported = static_cast<int>(copies.size());
+        outcome.preparedPaths = copies;
+        if (!copies.empty()) {
+            std::string error;
+            if (plan.templatePath.empty() ||
+                !writeWholeFile(plan.templatePath, templateHeader(plan.templateLabels), error))
+                log.append("Import: could not write the label template " + logText(plan.templatePath) + ": " + error);
+            else
+                outcome.templatePath = plan.templatePath;
+            log.append("Import: label template " + logText(plan.templatePath) + " with " +
+                       plural(plan.templateLabels.size(), "column", "columns"));
+            addToTemplate(context, plan);
+            readCopies(context, copies, outcome);
+        }
+    } catch (const std::exception& error) {
+        ++outcome.failed;
+        logFailure(log, error.what());
+    } catch (...) {
+        ++outcome.failed;
+        logFailure(log, "unknown error");
+    }
 }
 
 // No exception leaves the examination of a file: it refuses the file.
@@ -417,12 +468,8 @@ ImportPlan planImport(CommandContext& context, const std::vector<std::string>& p
                       const std::map<std::string, DateOrder>& orders)
 {
     ImportPlan plan;
-    ReadingState& reading = context.reading();
-    const bool ownState = reading.readInProgress == 0;
-    if (ownState) {
-        reading.readInProgress = 1;
-        setReadingState(context, true);
-    }
+    plan.paths = paths;
+    const ImportReading reading(context, paths);
     ImportPlanner planner(context, plan, orders);
     const std::vector<std::string> files = expandFolders(paths, plan);
     std::set<std::string> reserved(files.begin(), files.end());
@@ -436,11 +483,6 @@ ImportPlan planImport(CommandContext& context, const std::vector<std::string>& p
         plan.files.push_back(std::move(file));
     }
     nameTemplate(plan, reserved);
-    reading.stopRequested = 0;
-    if (ownState) {
-        setReadingState(context, false);
-        reading.readInProgress = 0;
-    }
     return plan;
 }
 
@@ -480,46 +522,16 @@ ImportResult runImport(CommandContext& context, const ImportPlan& plan)
 {
     ImportResult outcome;
     MessageLog& log = context.log();
-    ReadingState& reading = context.reading();
-    if (reading.readInProgress) {
-        log.append("Import not started: a read is running. Import again when it has finished.");
-        log.showLast();
-        return outcome;
-    }
     if (plan.stopped) {
         outcome.stopped = 1;
         log.showLast();
         return outcome;
     }
     outcome.started = true;
-    reading.readInProgress = 1;
-    setReadingState(context, true);
-    try {
-        const std::vector<std::string> copies = writeCopies(context, plan, outcome);
-        outcome.imported = static_cast<int>(copies.size());
-        outcome.preparedPaths = copies;
-        if (!copies.empty()) {
-            std::string error;
-            if (plan.templatePath.empty() ||
-                !writeWholeFile(plan.templatePath, templateHeader(plan.templateLabels), error))
-                log.append("Import: could not write the label template " + logText(plan.templatePath) + ": " + error);
-            else
-                outcome.templatePath = plan.templatePath;
-            log.append("Import: label template " + logText(plan.templatePath) + " with " +
-                       plural(plan.templateLabels.size(), "column", "columns"));
-            addToTemplate(context, plan);
-            readCopies(context, copies, outcome);
-        }
-    } catch (const std::exception& error) {
-        ++outcome.failed;
-        logFailure(log, error.what());
-    } catch (...) {
-        ++outcome.failed;
-        logFailure(log, "unknown error");
+    {
+        const ImportReading reading(context, plan.paths);
+        writeAndRead(context, plan, outcome);
     }
-    reading.stopRequested = 0;
-    setReadingState(context, false);
-    reading.readInProgress = 0;
     log.append("Import finished: " + plural(static_cast<std::size_t>(outcome.imported), "file", "files") +
                " prepared and read, " + std::to_string(outcome.refused) + " refused" +
                (outcome.writeFailed ? ", " + std::to_string(outcome.writeFailed) + " not written" : ""));
@@ -527,26 +539,76 @@ ImportResult runImport(CommandContext& context, const ImportPlan& plan)
     return outcome;
 }
 
-ImportResult OnImportExports(CommandContext& context, const std::vector<std::string>& paths,
-                             const std::string& outputFolder)
+namespace {
+
+// Plans, and lets the review see the plan until it is content: a date order
+// chosen there is planned and reviewed again; another folder for the
+// prepared copies is planned with (folder keeps it). Then logs the plan and
+// carries it out; nothing when the review cancels.
+ImportResult reviewAndRun(CommandContext& context, const std::vector<std::string>& paths, std::string& folder,
+                          const ImportReview& review)
 {
-    if (context.reading().readInProgress) {
+    std::map<std::string, DateOrder> orders;
+    ImportPlan plan = planImport(context, paths, folder, orders);
+    while (review && !plan.stopped) {
+        std::string chosen = folder;
+        if (!review(plan, chosen)) {
+            context.log().append("Import cancelled: nothing was read.");
+            context.log().showLast();
+            return {};
+        }
+        const std::map<std::string, DateOrder> requested = requestedOrders(plan);
+        if (requested.empty() && chosen == folder)
+            break;
+        orders.insert(requested.begin(), requested.end());
+        folder = chosen;
+        plan = planImport(context, paths, folder, orders);
+        if (requested.empty())
+            break;
+    }
+    logImportPlan(context.log(), plan);
+    return runImport(context, plan);
+}
+
+} // namespace
+
+ImportResult importExports(CommandContext& context, const std::vector<std::string>& paths,
+                           const std::string& outputFolder, const ImportReview& review)
+{
+    std::string folder = outputFolder;
+    ImportResult result;
+    if (context.reading().busy()) {
         context.log().append("Import not started: a read is running. Import again when it has finished.");
         context.log().showLast();
-        return {};
+    } else {
+        try {
+            result = reviewAndRun(context, paths, folder, review);
+        } catch (const std::exception& error) {
+            logFailure(context.log(), error.what());
+            result = {};
+            result.failed = 1;
+        } catch (...) {
+            logFailure(context.log(), "unknown error");
+            result = {};
+            result.failed = 1;
+        }
     }
-    try {
-        const ImportPlan plan = planImport(context, paths, outputFolder);
-        logImportPlan(context.log(), plan);
-        return runImport(context, plan);
-    } catch (const std::exception& error) {
-        logFailure(context.log(), error.what());
-    } catch (...) {
-        logFailure(context.log(), "unknown error");
+    result.outputFolder = folder;
+    return result;
+}
+
+ImportResult OnImportExports(CommandContext& context, const std::string& outputFolder, const ImportReview& review)
+{
+    FileRequest& request = context.fileRequest();
+    prepareOpenRequest(request, "Choose logger exports to import");
+    if (!context.runFileDialog(FileDialogMode::Open)) {
+        context.log().append("ERROR- no export chosen to import");
+        context.log().showLast();
+        ImportResult none;
+        none.outputFolder = outputFolder;
+        return none;
     }
-    ImportResult failed;
-    failed.failed = 1;
-    return failed;
+    return importExports(context, request.chosenPaths(), outputFolder, review);
 }
 
 } // namespace tsl

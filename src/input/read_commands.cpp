@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
-#include <unordered_set>
 
 namespace tsl {
 
@@ -18,42 +17,6 @@ namespace {
 // Bytes of a path in its narrow form, as the window's path buffers hold it.
 constexpr std::size_t narrowPathLimit = 259;
 
-// Contexts with a batch running. readInProgress alone cannot tell: a file
-// that fails clears it while the batch goes on.
-std::unordered_set<const CommandContext*>& runningBatches()
-{
-    static std::unordered_set<const CommandContext*> batches;
-    return batches;
-}
-
-class BatchGuard {
-public:
-    explicit BatchGuard(const CommandContext& context) : context_(&context) { runningBatches().insert(context_); }
-    ~BatchGuard() { runningBatches().erase(context_); }
-    BatchGuard(const BatchGuard&) = delete;
-    BatchGuard& operator=(const BatchGuard&) = delete;
-
-private:
-    const CommandContext* context_;
-};
-
-bool batchRunning(const CommandContext& context)
-{
-    return runningBatches().count(&context) != 0;
-}
-
-// A file that failed has switched the reading state off; the rest of the
-// batch is a read like the first part, with its controls locked again.
-void resumeReading(CommandContext& context)
-{
-    if (!context.reading().readInProgress) {
-        context.reading().readInProgress = 1;
-        setReadingState(context, true);
-    }
-}
-
-
-
 void askToStop(CommandContext& context)
 {
     if (context.messageBox("Are you sure you want to stop data input?", "Tessaloom", MessageButtons::YesNo) ==
@@ -61,17 +24,6 @@ void askToStop(CommandContext& context)
         context.reading().stopRequested = 1;
 }
 
-void prepareOpenRequest(FileRequest& request)
-{
-    request.title = "Find CSV Datafile";
-    request.options = FileRequest::Explorer | FileRequest::AllowMultiSelect | FileRequest::FileMustExist |
-                      FileRequest::HideReadOnly;
-    request.defaultExtension = "CSV";
-    request.filters = {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}};
-    request.result.clear();
-    request.names.clear();
-    request.namePosition = 0;
-}
 
 // Reads the XML file at path into the tree, pumping messages so that a stop
 // request reaches the read. Returns why it could not be read, or read to its
@@ -149,14 +101,14 @@ ReadBatchResult OnReadCsvData(CommandContext& context)
         askToStop(context);
         return batch;
     }
-    if (batchRunning(context)) {
+    if (reading.busy()) {
         log.append("A read is already running: finish or stop it before reading more files.");
         return batch;
     }
 
     reading.readInProgress = 1;
     FileRequest& request = context.fileRequest();
-    prepareOpenRequest(request);
+    prepareOpenRequest(request, "Find CSV Datafile");
     if (!context.runFileDialog(FileDialogMode::Open) || request.result.empty()) {
         log.append("ERROR- CSV file name not entered");
         log.showLast();
@@ -164,7 +116,7 @@ ReadBatchResult OnReadCsvData(CommandContext& context)
         return batch;
     }
 
-    BatchGuard guard(context);
+    const ReadBatch running(context, request.chosenPaths());
     batch.started = true;
     context.setControlText(ControlId::DataFileName, request.result);
     log.append(logText("Entered file '" + cutToBytes(request.result, narrowPathLimit) + "'"));
@@ -191,13 +143,13 @@ ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::stri
     ReadBatchResult batch;
     ReadingState& reading = context.reading();
     MessageLog& log = context.log();
-    if (reading.readInProgress || batchRunning(context)) {
+    if (reading.busy()) {
         log.append("Dropped files were not read: a read is already running. Drop them again when it has "
                    "finished.");
         return batch;
     }
 
-    BatchGuard guard(context);
+    const ReadBatch running(context, paths);
     batch.started = true;
     setReadingState(context, true);
     bool relock = false;
@@ -218,6 +170,26 @@ ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::stri
     if (paths.size() > 1)
         log.append("Finished reading files");
     return batch;
+}
+
+void prepareOpenRequest(FileRequest& request, const std::string& title)
+{
+    request.title = title;
+    request.options = FileRequest::Explorer | FileRequest::AllowMultiSelect | FileRequest::FileMustExist |
+                      FileRequest::HideReadOnly;
+    request.defaultExtension = "CSV";
+    request.filters = {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}};
+    request.result.clear();
+    request.names.clear();
+    request.namePosition = 0;
+}
+
+void resumeReading(CommandContext& context)
+{
+    if (!context.reading().readInProgress) {
+        context.reading().readInProgress = 1;
+        setReadingState(context, true);
+    }
 }
 
 void reportReadResult(CommandContext& context, ReadResult result, const char* failedLine, ReadBatchResult& batch)

@@ -8,6 +8,7 @@
 namespace tsl {
 
 class CommandContext;
+struct FileRequest;
 
 // What one batch of files came to.
 struct ReadBatchResult {
@@ -25,6 +26,14 @@ ReadBatchResult OnReadCsvData(CommandContext& context);
 // Logs how one file's read ended ("Finished reading file." and its kin, with
 // failedLine for a failure), clears the stop that ended it and counts it.
 void reportReadResult(CommandContext& context, ReadResult result, const char* failedLine, ReadBatchResult& batch);
+
+// Sets the shared file request to ask for one or more existing data files.
+void prepareOpenRequest(FileRequest& request, const std::string& title);
+
+// Before the next file of a batch: a file that failed has switched the
+// reading state off, and the rest of the batch is a read like the first
+// part, with its controls locked again.
+void resumeReading(CommandContext& context);
 
 // Files dropped onto the window: each is read as a data file, in order.
 ReadBatchResult OnDropFiles(CommandContext& context, const std::vector<std::string>& paths);

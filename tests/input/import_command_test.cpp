@@ -1,9 +1,12 @@
 #include "input/import_command.h"
+#include "input/read_commands.h"
 #include "output/csv_writer.h"
 
 #include "input/reading_helpers.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace tsl {
 namespace {
@@ -39,7 +42,7 @@ TEST(ImportCommand, ReadableFileMergesAsTheReaderReadsIt)
     ASSERT_EQ(readDataFile(direct, dir.file("logger.csv")), ReadResult::Finished);
     ScriptedContext imported;
     imported.editSettings().dateFormat = 0;
-    const ImportResult result = OnImportExports(imported, {dir.file("logger.csv")});
+    const ImportResult result = importExports(imported, {dir.file("logger.csv")});
     EXPECT_EQ(result.finished, 1);
     EXPECT_EQ(imported.settings().dateFormat, 0);
     EXPECT_TRUE(fileExists(dir.file("logger.import.csv")));
@@ -54,7 +57,7 @@ TEST(ImportCommand, ReadableFileMergesAsTheReaderReadsIt)
     writeFile(dir.file("other.csv"), data);
     ScriptedContext again;
     again.editSettings().interval = DataInterval::Min5;
-    const ImportResult second = OnImportExports(again, {dir.file("logger.csv"), dir.file("other.csv")});
+    const ImportResult second = importExports(again, {dir.file("logger.csv"), dir.file("other.csv")});
     EXPECT_EQ(second.preparedPaths,
               (std::vector<std::string>{dir.file("logger.import.csv"), dir.file("other.import-2.csv")}));
     EXPECT_EQ(readFile(dir.file("other.import.csv")), "someone else's file");
@@ -74,7 +77,7 @@ TEST(ImportCommand, PreparedCopyOfWanderingSeconds)
                                       "06-Jun-22 7:53:00 AM CDT,53\n"
                                       "06-Jun-22 7:53:01 AM CDT,54\n");
     ScriptedContext c;
-    const ImportResult result = OnImportExports(c, {dir.file("wander.csv")});
+    const ImportResult result = importExports(c, {dir.file("wander.csv")});
     ASSERT_EQ(result.finished, 1);
     EXPECT_EQ(readFile(dir.file("wander.import.csv")),
               "Date,Time,wander [\xC2\xB0""F]\r\n"
@@ -106,7 +109,7 @@ TEST(ImportCommand, NewestFirstReadsAsOldestFirst)
     writeFile(dir.file("newest.csv"), newest);
     ScriptedContext c;
     c.editSettings().interval = DataInterval::Min10;
-    const ImportResult result = OnImportExports(c, {dir.file("oldest.csv"), dir.file("newest.csv")});
+    const ImportResult result = importExports(c, {dir.file("oldest.csv"), dir.file("newest.csv")});
     EXPECT_EQ(result.finished, 2);
     auto withoutHead = [](std::string text) { return text.substr(text.find("\r\n", text.find("\r\n") + 2)); };
     EXPECT_EQ(withoutHead(readFile(dir.file("newest.import.csv"))), withoutHead(readFile(dir.file("oldest.import.csv"))));
@@ -131,7 +134,7 @@ TEST(ImportCommand, RefusalsAndWarnings)
     ScriptedContext c;
     c.editSettings().interval = DataInterval::None;
     const ImportResult result =
-        OnImportExports(c, {dir.file("ambiguous.csv"), dir.file("words.csv"), dir.file("missing.csv"),
+        importExports(c, {dir.file("ambiguous.csv"), dir.file("words.csv"), dir.file("missing.csv"),
                             dir.file("empty"), "/dev/zero", dir.file("pressure.csv"), dir.file("changes.csv")});
     EXPECT_EQ(result.refused, 4);
     EXPECT_EQ(result.finished, 3);
@@ -162,7 +165,7 @@ TEST(ImportCommand, AStopWhileExaminingWritesAndReadsNothing)
         if (++pumps == 3)
             c.reading().stopRequested = 1;
     });
-    const ImportResult result = OnImportExports(c, {dir.file("long.csv")});
+    const ImportResult result = importExports(c, {dir.file("long.csv")});
     EXPECT_EQ(result.stopped, 1);
     EXPECT_FALSE(fileExists(dir.file("long.import.csv")));
     EXPECT_FALSE(c.tree().findNode(c.tree().root(), "data"));
@@ -188,11 +191,91 @@ TEST(ImportCommand, AFolderImportsTheExportsInIt)
     writeFile(dir.file("LICENSE"), "MIT");
     for (int run = 0; run < 2; ++run) {
         ScriptedContext c;
-        const ImportResult result = OnImportExports(c, {dir.path()}, dir.file("out"));
+        const ImportResult result = importExports(c, {dir.path()}, dir.file("out"));
         EXPECT_EQ(result.finished, 2);
         EXPECT_EQ(result.preparedPaths,
                   (std::vector<std::string>{dir.file("out/a.import.csv"), dir.file("out/b.import.csv")}));
         EXPECT_EQ(storedRows(c.tree()), (Lines{"2022/01/01 00:01:00|21.50| 1.50", "2022/01/01 00:00:00|| 0.50"}));
+    }
+}
+
+// No import starts while a read runs: not inside a file being read, and not
+// between two files of a batch, after one that failed has left readInProgress
+// clear. Each attempt is refused with one line and writes nothing.
+TEST(ImportCommand, RefusedWhileAReadOrABatchOfReadsRuns)
+{
+    ZoneScope zone("UTC");
+    TempDir dir;
+    writeFile(dir.file("logger.csv"), "Date,Time,T1\n01/02/2015,10:00:00,1\n01/02/2015,10:01:00,2\n");
+    writeFile(dir.file("bad.csv"), "");
+    writeFile(dir.file("export.csv"), "Time,Flow\n2022-03-01 10:00:00,4\n");
+    ScriptedContext c;
+    std::vector<ImportResult> attempts;
+    auto attempt = [&] { attempts.push_back(importExports(c, {dir.file("export.csv")}, dir.file("kept"))); };
+    c.setPumpHandler([&, once = true]() mutable {
+        if (std::exchange(once, false))
+            attempt();
+    });
+    c.log().setAppendListener([&](const std::string& line) {
+        if (line.rfind("There was an error while reading data.", 0) == 0) {
+            EXPECT_EQ(c.reading().readInProgress, 0);
+            attempt();
+        }
+    });
+    OnDropFiles(c, {dir.file("logger.csv"), dir.file("bad.csv"), dir.file("logger.csv")});
+
+    const std::string refusal = "Import not started: a read is running. Import again when it has finished.";
+    ASSERT_EQ(attempts.size(), 2u);
+    for (const ImportResult& result : attempts) {
+        EXPECT_FALSE(result.started);
+        EXPECT_EQ(result.outputFolder, dir.file("kept"));
+    }
+    const Lines lines = c.newLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), refusal), 2);
+    EXPECT_FALSE(logged(lines, "Import", "export.csv"));
+    EXPECT_FALSE(fileExists(dir.file("export.import.csv")));
+    EXPECT_FALSE(c.reading().busy());
+    EXPECT_EQ(importExports(c, {dir.file("export.csv")}).finished, 1);
+}
+
+// The review sees each plan before anything is written: Cancel leaves all as
+// it was; a folder chosen there is planned with and handed back to be kept,
+// and is not reviewed again.
+TEST(ImportCommand, TheReviewDecidesAndItsFolderIsKept)
+{
+    ZoneScope zone("UTC");
+    struct Case {
+        bool accept;
+        const char* chosen; // the folder the review leaves
+        int finished;
+        const char* kept;
+    };
+    for (const Case& k : {Case{false, "copies", 0, "start"}, Case{true, "start", 1, "start"},
+                          Case{true, "copies", 1, "copies"}}) {
+        TempDir dir;
+        writeFile(dir.file("export.csv"), "Time,Flow\n2022-03-01 10:00:00,4\n");
+        std::filesystem::create_directory(dir.file("copies"));
+        ScriptedContext c;
+        int reviews = 0;
+        const ImportReview review = [&](ImportPlan& plan, std::string& folder) {
+            ++reviews;
+            EXPECT_EQ(plan.files.size(), 1u);
+            EXPECT_FALSE(c.reading().busy());
+            EXPECT_EQ(folder, dir.file("start"));
+            folder = dir.file(k.chosen);
+            return k.accept;
+        };
+        const ImportResult result = importExports(c, {dir.file("export.csv")}, dir.file("start"), review);
+        EXPECT_EQ(reviews, 1) << k.chosen;
+        EXPECT_EQ(result.finished, k.finished) << k.chosen;
+        EXPECT_EQ(result.outputFolder, dir.file(k.kept)) << k.chosen;
+        if (k.accept) {
+            EXPECT_EQ(result.preparedPaths, std::vector<std::string>{dir.file(k.kept) + "/export.import.csv"});
+        } else {
+            EXPECT_EQ(c.newLines().back(), "Import cancelled: nothing was read.");
+            EXPECT_FALSE(c.tree().findNode(c.tree().root(), "data"));
+            EXPECT_FALSE(fileExists(dir.file("copies/export.import.csv")));
+        }
     }
 }
 

@@ -70,7 +70,7 @@ protected:
 TEST_F(ImportRealExports, AirHandlerPointsMergeIntoOneCsv)
 {
     c.editSettings().interval = DataInterval::Min5;
-    const ImportResult result = OnImportExports(c, csvFilesIn(realExports / "open-fdd-ahu-s7"), dir.path());
+    const ImportResult result = importExports(c, csvFilesIn(realExports / "open-fdd-ahu-s7"), dir.path());
     EXPECT_EQ(result.imported, 31);
     EXPECT_EQ(result.refused, 0);
     EXPECT_EQ(result.finished, 31);
@@ -113,7 +113,7 @@ TEST_F(ImportRealExports, EveryOtherFileImportsWithItsTimesAndLabels)
         for (const std::string& file : csvFilesIn(realExports / folder))
             files.push_back(file);
     c.editSettings().interval = DataInterval::None;
-    const ImportResult result = OnImportExports(c, files, dir.path());
+    const ImportResult result = importExports(c, files, dir.path());
     EXPECT_EQ(result.imported, 5);
     EXPECT_EQ(result.failed, 0);
     DataTree& t = c.tree();

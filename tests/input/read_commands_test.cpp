@@ -1,8 +1,10 @@
 #include "input/read_commands.h"
 #include "input/reading_helpers.h"
+#include "app/command_guard.h"
 
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,4 +182,55 @@ TEST_F(Batch, AStopEndsAnXmlRead)
     for (const DataNode* node = c.tree().findNode(c.tree().root(), "node"); node; node = node->nextSibling())
         nodes += node->name() == "node";
     EXPECT_EQ(nodes, 9);
+}
+
+// The context hears of a batch once, from before its first file to after its
+// last, however its files end: failed, stopped, or on an exception. In
+// between the reading state says that a read runs, also after a failed file
+// has cleared readInProgress.
+TEST_F(Batch, TheContextHearsOfEachBatchOnceFromStartToEnd)
+{
+    class Recording : public ScriptedContext {
+    public:
+        void readBatchStarted(const std::vector<std::string>& paths) override
+        {
+            heard.push_back("started " + std::to_string(paths.size()));
+        }
+        void readBatchEnded() override { heard.push_back("ended"); }
+        Lines heard;
+    };
+    writeFile(dir.file("bad.csv"), "");
+    struct Case {
+        const char* name;
+        std::function<ReadBatchResult(Recording&)> run;
+        std::function<void(Recording&)> onPump;
+    };
+    const Case cases[] = {
+        {"a failed file", [&](Recording& r) { return OnDropFiles(r, {paths[0], dir.file("bad.csv"), paths[1]}); }, {}},
+        {"a stop", [&](Recording& r) {
+             r.chooseFiles({paths[0], dir.file("bad.csv"), paths[1]});
+             return OnReadCsvData(r);
+         },
+         [](Recording& r) { r.reading().stopRequested = 1; }},
+        {"an exception", [&](Recording& r) { return OnDropFiles(r, {paths[0], paths[1], paths[2]}); },
+         [](Recording&) { throw std::runtime_error("out of order"); }},
+    };
+    for (const Case& k : cases) {
+        Recording r;
+        r.setPumpHandler([&r, &k] {
+            EXPECT_TRUE(r.reading().busy()) << k.name;
+            if (k.onPump)
+                k.onPump(r);
+        });
+        r.log().setAppendListener([&r, &k](const std::string& line) {
+            if (line.rfind("There was an error while reading data.", 0) == 0) {
+                EXPECT_TRUE(r.reading().busy()) << k.name;
+            }
+        });
+        runGuarded(r, k.name, [&] { k.run(r); });
+        EXPECT_EQ(r.heard, (Lines{"started 3", "ended"})) << k.name;
+        EXPECT_FALSE(r.reading().busy()) << k.name;
+        EXPECT_EQ(r.controlText(ControlId::ReadCsvData), "&Read CSV Data") << k.name;
+        EXPECT_TRUE(r.isEnabled(ControlId::SaveToCsv)) << k.name;
+    }
 }

@@ -89,20 +89,7 @@ void CCorvaneDlg::OnSortRowsToggled() { tsl::OnSortRowsToggled(*this); }
 
 void CCorvaneDlg::OnReadCsvData()
 {
-    if (readRunning()) {
-        // The button reads "Stop Reading": the command asks whether to stop.
-        tsl::OnReadCsvData(*this);
-        return;
-    }
-    BatchScope batch(*this);
-    batchDialogExpected_ = true;
     tsl::OnReadCsvData(*this);
-    batchDialogExpected_ = false;
-}
-
-void CCorvaneDlg::dropFilesCommand(const std::vector<std::string>& paths)
-{
-    tsl::OnDropFiles(*this, paths);
 }
 
 void CCorvaneDlg::OnReadLabelTemplate()
@@ -186,65 +173,12 @@ void CCorvaneDlg::OnFillDatabase()
 
 void CCorvaneDlg::OnImportExports()
 {
-    FileRequest& request = fileRequest();
-    request.title = "Choose logger exports to import";
-    request.filters = {{"CSV Files *.csv", "*.csv"}, {"All Files *.*", "*.*"}};
-    request.defaultExtension = "CSV";
-    request.options = FileRequest::AllowMultiSelect | FileRequest::FileMustExist | FileRequest::Explorer |
-                      FileRequest::HideReadOnly;
-    request.result.clear();
-    request.names.clear();
-    if (!runFileDialog(FileDialogMode::Open)) {
-        log().append("ERROR- no export chosen to import");
-        log().showLast();
-        return;
-    }
-    importFiles(request.chosenPaths());
+    importFolder_ = tsl::OnImportExports(*this, importFolder_, importReview_).outputFolder;
 }
 
 void CCorvaneDlg::importFiles(const std::vector<std::string>& paths)
 {
-    // A date order chosen in the review is planned again and reviewed again;
-    // a folder chosen for the prepared copies is planned with, and kept.
-    std::map<std::string, DateOrder> orders;
-    ImportPlan plan;
-    auto examine = [&] {
-        beginBatch();
-        startProgress(paths);
-        plan = planImport(*this, paths, importFolder_, orders);
-        endBatch();
-        if (plan.stopped) {
-            logImportPlan(log(), plan);
-            log().showLast();
-        }
-        return !plan.stopped;
-    };
-    for (;;) {
-        if (!examine())
-            return;
-        std::string folder = importFolder_;
-        if (!importReview_(plan, folder)) {
-            log().append("Import cancelled: nothing was read.");
-            log().showLast();
-            return;
-        }
-        const std::map<std::string, DateOrder> requested = requestedOrders(plan);
-        orders.insert(requested.begin(), requested.end());
-        if (!requested.empty()) {
-            importFolder_ = folder;
-            continue;
-        }
-        if (folder == importFolder_)
-            break;
-        importFolder_ = folder;
-        if (!examine())
-            return;
-        break;
-    }
-    logImportPlan(log(), plan);
-    BatchScope batch(*this);
-    startProgress(paths);
-    runImport(*this, plan);
+    importFolder_ = tsl::importExports(*this, paths, importFolder_, importReview_).outputFolder;
 }
 
 // --- the window's own ---

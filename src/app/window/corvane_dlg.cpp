@@ -6,6 +6,7 @@
 #include "app/settings_commands.h"
 #include "app/window/log_list.h"
 #include "app/window/window_icon.h"
+#include "input/read_commands.h"
 #include "output/save_target.h"
 
 #include <QAbstractSpinBox>
@@ -45,10 +46,6 @@ bool disabledDuringRead(ControlId id)
     return std::find(std::begin(readLockedControls), std::end(readLockedControls), id) !=
            std::end(readLockedControls);
 }
-
-// The read button's two captions.
-const char* const readCaption = "&Read CSV Data";
-const char* const stopCaption = "Stop Reading";
 
 QString fromNarrow(const std::string& text)
 {
@@ -149,7 +146,7 @@ void CCorvaneDlg::createControls()
     split_ = new QComboBox(this);
     convertUnits_ = new QPushButton("Convert Units", this);
     dataFileName_ = new QLineEdit(this);
-    readCsvData_ = new QPushButton(readCaption, this);
+    readCsvData_ = new QPushButton(readButtonCaption, this);
     saveToXml_ = new QPushButton("Save to XML", this);
     fillDatabase_ = new QPushButton("Fill Database", this);
     conversion_ = new QComboBox(this);
@@ -448,10 +445,6 @@ bool CCorvaneDlg::runFileDialog(FileDialogMode mode)
                                         MessageAnswer::Yes;
                              })
             : showDialog();
-    if (chosen && mode == FileDialogMode::Open && batchDialogExpected_) {
-        batchDialogExpected_ = false;
-        startProgress(fileRequest_.chosenPaths());
-    }
     return chosen;
 }
 
@@ -466,7 +459,7 @@ MessageAnswer CCorvaneDlg::messageBox(const std::string& text, const std::string
 bool CCorvaneDlg::pumpMessages()
 {
     // A close waits for the read; every file left in the batch stops at once.
-    if (pendingClose_ != PendingClose::None && readRunning())
+    if (pendingClose_ != PendingClose::None && reading_.busy())
         reading_.stopRequested = 1;
     if (!pump_.due())
         return true;
@@ -509,7 +502,7 @@ QWidget* CCorvaneDlg::control(ControlId id) const
 
 bool CCorvaneDlg::holdForBatch(ControlId id, bool enabled)
 {
-    if (batchDepth_ == 0 || !disabledDuringRead(id))
+    if (reading_.batchDepth == 0 || !disabledDuringRead(id))
         return false;
     heldEnabled_[static_cast<int>(id)] = enabled;
     // Disabling is never held back.
@@ -518,10 +511,10 @@ bool CCorvaneDlg::holdForBatch(ControlId id, bool enabled)
 
 bool CCorvaneDlg::holdForBatch(ControlId id, const std::string& text)
 {
-    if (batchDepth_ == 0 || id != ControlId::ReadCsvData)
+    if (reading_.batchDepth == 0 || id != ControlId::ReadCsvData)
         return false;
     heldText_[static_cast<int>(id)] = text;
-    return text != stopCaption;
+    return text != stopButtonCaption;
 }
 
 void CCorvaneDlg::releaseHeldState()
@@ -536,16 +529,13 @@ void CCorvaneDlg::releaseHeldState()
         setControlText(static_cast<ControlId>(id), text);
 }
 
-void CCorvaneDlg::beginBatch()
+void CCorvaneDlg::readBatchStarted(const std::vector<std::string>& paths)
 {
-    ++batchDepth_;
+    startProgress(paths);
 }
 
-void CCorvaneDlg::endBatch()
+void CCorvaneDlg::readBatchEnded()
 {
-    if (--batchDepth_ > 0)
-        return;
-    batchDialogExpected_ = false;
     endProgress();
     releaseHeldState();
 }
@@ -620,7 +610,7 @@ void CCorvaneDlg::runDeferredWork()
 
 bool CCorvaneDlg::closeLosesWork() const
 {
-    if (readRunning())
+    if (reading_.busy())
         return true;
     return dataChanges().unsaved() && tree_.findNode(tree_.root(), "dataline") != nullptr;
 }
@@ -643,7 +633,7 @@ void CCorvaneDlg::requestClose(PendingClose kind)
         // The read still holds nodes of the tree: stop it, close afterwards.
         if (pendingClose_ != PendingClose::Ok)
             pendingClose_ = kind;
-        if (readRunning())
+        if (reading_.busy())
             reading_.stopRequested = 1;
         return;
     }
@@ -702,11 +692,7 @@ void CCorvaneDlg::dropFiles(const std::vector<std::string>& paths)
                                       : "The dropped files will be read when the current read ends.");
         return;
     }
-    runCommand("Reading dropped files", [this, &paths] {
-        BatchScope batch(*this);
-        startProgress(paths);
-        dropFilesCommand(paths);
-    });
+    runCommand("Reading dropped files", [this, &paths] { tsl::OnDropFiles(*this, paths); });
 }
 
 void CCorvaneDlg::openAtStart(const std::vector<std::string>& paths)

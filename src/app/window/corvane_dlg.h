@@ -82,6 +82,8 @@ public:
     bool pumpMessages() override;
     void enableControl(ControlId id, bool enabled) override;
     void setControlText(ControlId id, const std::string& text) override;
+    void readBatchStarted(const std::vector<std::string>& paths) override;
+    void readBatchEnded() override;
 
     // --- the window ---
     // The control with that identifier (nullptr for none).
@@ -93,11 +95,9 @@ public:
     // Replace the real dialogs (tests answer in the user's place).
     void setFileDialogProvider(FileDialogProvider provider) { fileDialog_ = std::move(provider); }
     void setQuestionProvider(QuestionProvider provider) { question_ = std::move(provider); }
-    // Shows what an import found, file by file, and answers whether to go on.
-    // OK or Cancel; a date order chosen for a file goes into the plan. folder
-    // is where the prepared copies go (empty: beside the originals): the
-    // review may change it, and the window keeps it for the session.
-    using ImportReview = std::function<bool(ImportPlan& plan, std::string& folder)>;
+    // Shows what an import found, file by file, and answers whether to go on
+    // (reviewImport unless a test answers). The folder the review leaves is
+    // kept for the session.
     void setImportReview(ImportReview review) { importReview_ = std::move(review); }
     MessagePump& messagePump() { return pump_; }
     const std::string& importFolder() const { return importFolder_; }
@@ -190,13 +190,10 @@ private:
     void requestClose(PendingClose kind);
     bool confirmClose();
     void finishClose(PendingClose kind);
-    bool readRunning() const { return reading_.readInProgress != 0 || batchDepth_ > 0; }
     void startProgress(const std::vector<std::string>& paths);
     void updateProgress();
     void endProgress();
     void notInThisBuild(const char* command);
-    // The core's drop command over a batch that dropFiles has set up.
-    void dropFilesCommand(const std::vector<std::string>& paths);
     void importWhenIdle(const std::vector<std::string>& paths);
     // During a batch the window stays in its reading state from the first file
     // to the last, even when a failed file asks for the idle state in between:
@@ -204,19 +201,6 @@ private:
     bool holdForBatch(ControlId id, bool enabled);
     bool holdForBatch(ControlId id, const std::string& text);
     void releaseHeldState();
-    void beginBatch();
-    void endBatch();
-    // A batch from its start to its end, exceptions included.
-    class BatchScope {
-    public:
-        explicit BatchScope(CCorvaneDlg& window) : window_(window) { window_.beginBatch(); }
-        ~BatchScope() { window_.endBatch(); }
-        BatchScope(const BatchScope&) = delete;
-        BatchScope& operator=(const BatchScope&) = delete;
-
-    private:
-        CCorvaneDlg& window_;
-    };
 
     DataTree tree_;
     MessageLog log_;
@@ -237,8 +221,6 @@ private:
     std::map<int, std::function<void()>> commandHandlers_;
 
     int commandDepth_ = 0;
-    int batchDepth_ = 0;
-    bool batchDialogExpected_ = false;
     PendingClose pendingClose_ = PendingClose::None;
     bool closing_ = false;
     // Files dropped during a read, and whether they were dropped to import.
