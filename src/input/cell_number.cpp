@@ -9,14 +9,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
-#if __has_include(<fast_float/fast_float.h>)
 #include <fast_float/fast_float.h>
-#define TSL_HAVE_FAST_FLOAT 1
-#endif
 
 namespace tsl {
 
@@ -34,15 +29,9 @@ bool isDigit(char c)
 
 double convert(const char* begin, const char* end)
 {
-#ifdef TSL_HAVE_FAST_FLOAT
     double value = 0;
     fast_float::from_chars(begin, end, value);
     return value;
-#else
-    std::string copy(begin, end);
-    ClassicNumbers numbers;
-    return std::strtod(copy.c_str(), nullptr);
-#endif
 }
 
 } // namespace
