@@ -58,7 +58,7 @@ void addDataActions(std::vector<ActionSpec>& actions)
 #ifdef TSL_HAVE_DATABASE
                            OnFillDatabase(s.context());
 #else
-                           std::fprintf(s.err(), "Database error: this tsl was built without ODBC\n");
+                           std::fprintf(s.err(), "Database error: this tsl was built without database support\n");
 #endif
                        }});
 }

@@ -182,6 +182,20 @@ TEST(Tsl, HelpListsEveryActionOnOneScreen)
     EXPECT_LE(std::count(run.out.begin(), run.out.end(), '\n'), 50);
 }
 
+#ifdef TSL_WITHOUT_CHARTS
+TEST(Tsl, SaysItWasBuiltWithoutCharts)
+{
+    TempDir dir;
+    copyExamples(dir.path());
+    TslOutput run = runTsl(dir.path(), {"--plot", "chart.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("ERROR: chart could not be written to file 'chart.png': this tsl was built without "
+                           "charts. Any earlier file of that name is unchanged.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_FALSE(fs::exists(dir.file("chart.png")));
+}
+#else
 TEST(Tsl, PlotsChartsWithoutADisplay)
 {
     TempDir dir;
@@ -211,6 +225,7 @@ TEST(Tsl, PlotsChartsWithoutADisplay)
     EXPECT_NE(svg.find("DMPR_POS"), std::string::npos);
     EXPECT_EQ(readFile(dir.file("chart.bmpx")), earlier);
 }
+#endif
 
 TEST(Tsl, ProgressBarOnATerminal)
 {

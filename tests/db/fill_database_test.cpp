@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string accessFolder = std::string(TSL_SHARED_DATA_DIR) + "/access";
+const std::string accessFolder = std::string(TSL_TEST_DATA_DIR) + "/access";
 const std::string mdbtoolsDriver = std::string(TSL_ODBC_DRIVER_DIR) + "/libmdbodbc.so";
 const std::string sqliteDriver = std::string(TSL_ODBC_DRIVER_DIR) + "/libsqlite3odbc.so";
 

@@ -6,17 +6,13 @@
 
 #include <filesystem>
 
-#ifndef TSL_SHARED_DATA_DIR
-#define TSL_SHARED_DATA_DIR ""
-#endif
-
 namespace tsl {
 namespace {
 
 using namespace tsl::testing;
 namespace fs = std::filesystem;
 
-const fs::path realExports = fs::path(TSL_SHARED_DATA_DIR) / "real";
+const fs::path realExports = fs::path(TSL_TEST_DATA_DIR) / "real";
 
 std::vector<std::string> csvFilesIn(const fs::path& folder)
 {

@@ -167,7 +167,7 @@ void CCorvaneDlg::OnFillDatabase()
 #ifdef TSL_HAVE_DATABASE
     tsl::OnFillDatabase(*this);
 #else
-    notInThisBuild("Fill Database");
+    notInThisBuild("Fill Database", "database support");
 #endif
 }
 

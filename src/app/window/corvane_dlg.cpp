@@ -769,9 +769,10 @@ bool CCorvaneDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void CCorvaneDlg::notInThisBuild(const char* command)
+void CCorvaneDlg::notInThisBuild(const char* command, const char* missingPart)
 {
-    log_.append(std::string("The command \"") + command + "\" is not part of this build.");
+    log_.append(std::string("The command \"") + command + "\" is not part of this build: it was built without " +
+                missingPart + ".");
     log_.showLast();
 }
 

@@ -193,7 +193,8 @@ private:
     void startProgress(const std::vector<std::string>& paths);
     void updateProgress();
     void endProgress();
-    void notInThisBuild(const char* command);
+    // A command whose part this build leaves out, such as the database.
+    void notInThisBuild(const char* command, const char* missingPart);
     void importWhenIdle(const std::vector<std::string>& paths);
     // During a batch the window stays in its reading state from the first file
     // to the last, even when a failed file asks for the idle state in between:
