@@ -24,7 +24,7 @@ enum class ArgumentKind {
 // One action as parsed, ready to be carried out.
 struct ParsedAction;
 
-struct ActionSpec {
+struct ActionDefinition {
     std::string name;
     ArgumentKind kind;
     int maxIndex; // for Index
@@ -34,7 +34,7 @@ struct ActionSpec {
 };
 
 struct ParsedAction {
-    const ActionSpec* definition = nullptr;
+    const ActionDefinition* definition = nullptr;
     std::vector<std::string> values; // as typed; Files may be empty
     int number = 0;                  // Index, OnOff (1 = on)
     int hour = 0, minute = 0, second = 0;
@@ -42,12 +42,12 @@ struct ParsedAction {
 };
 
 // The table of every action, in the order the help lists them.
-const std::vector<ActionSpec>& allActions();
+const std::vector<ActionDefinition>& allActions();
 
 // Settings actions, read actions, data and save actions add their entries.
-void addSettingsActions(std::vector<ActionSpec>& actions);
-void addReadActions(std::vector<ActionSpec>& actions);
-void addDataActions(std::vector<ActionSpec>& actions);
-void addSaveActions(std::vector<ActionSpec>& actions);
+void addSettingsActions(std::vector<ActionDefinition>& actions);
+void addReadActions(std::vector<ActionDefinition>& actions);
+void addDataActions(std::vector<ActionDefinition>& actions);
+void addSaveActions(std::vector<ActionDefinition>& actions);
 
 } // namespace tsl::cli

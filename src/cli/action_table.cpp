@@ -2,14 +2,14 @@
 
 namespace tsl::cli {
 
-void addStorageActions(std::vector<ActionSpec>& actions);
-void addImportActions(std::vector<ActionSpec>& actions);
-void addPlotActions(std::vector<ActionSpec>& actions);
+void addStorageActions(std::vector<ActionDefinition>& actions);
+void addImportActions(std::vector<ActionDefinition>& actions);
+void addPlotActions(std::vector<ActionDefinition>& actions);
 
-const std::vector<ActionSpec>& allActions()
+const std::vector<ActionDefinition>& allActions()
 {
-    static const std::vector<ActionSpec> actions = [] {
-        std::vector<ActionSpec> list;
+    static const std::vector<ActionDefinition> actions = [] {
+        std::vector<ActionDefinition> list;
         addSettingsActions(list);
         addStorageActions(list);
         addReadActions(list);

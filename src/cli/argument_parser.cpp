@@ -47,7 +47,7 @@ bool parseDate(const std::string& text, ParsedAction& action)
     return action.day <= last;
 }
 
-const ActionSpec* findAction(const std::string& name)
+const ActionDefinition* findAction(const std::string& name)
 {
     for (const auto& definition : allActions())
         if (definition.name == name)
@@ -60,7 +60,7 @@ const ActionSpec* findAction(const std::string& name)
 bool readArguments(const std::vector<std::string>& arguments, std::size_t& i, ParsedAction& action,
                    std::string& error)
 {
-    const ActionSpec& definition = *action.definition;
+    const ActionDefinition& definition = *action.definition;
     if (definition.kind == ArgumentKind::None)
         return true;
     if (definition.kind == ArgumentKind::Files) {

@@ -9,7 +9,7 @@ namespace tsl::cli {
 namespace {
 
 // The completions of an action's argument, as a case branch of the script.
-std::string argumentBranch(const ActionSpec& action)
+std::string argumentBranch(const ActionDefinition& action)
 {
     switch (action.kind) {
     case ArgumentKind::None:
@@ -41,7 +41,7 @@ std::string bashCompletion()
 {
     std::string names = "--help --version";
     std::map<std::string, std::string> branches; // same completions, one branch
-    for (const ActionSpec& action : allActions()) {
+    for (const ActionDefinition& action : allActions()) {
         names += " " + action.name;
         const std::string branch = argumentBranch(action);
         if (!branch.empty())

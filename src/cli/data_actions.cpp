@@ -40,7 +40,7 @@ void fillValue(CliSession& session, const ParsedAction& action)
 
 } // namespace
 
-void addDataActions(std::vector<ActionSpec>& actions)
+void addDataActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--clear", ArgumentKind::None, 0, "", "delete the data read, keep the templates",
                        [](CliSession& s, const ParsedAction&) { OnClearCsvData(s.context()); }});

@@ -21,7 +21,7 @@ void importFiles(CliSession& session, const std::vector<std::string>& files)
 
 } // namespace
 
-void addImportActions(std::vector<ActionSpec>& actions)
+void addImportActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--import-folder", ArgumentKind::Text, 0, "DIR",
                        "write the prepared copies of later imports into DIR (empty: beside the originals)",

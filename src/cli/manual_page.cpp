@@ -95,7 +95,7 @@ std::string tslManualPage()
     const HelpParts& help = helpParts();
     Manual manual{"tsl", arguments(help.synopsis), help.summary, help.description, "ACTIONS", {}, help.notes,
                   "tessaloom"};
-    for (const ActionSpec& action : allActions())
+    for (const ActionDefinition& action : allActions())
         manual.entries.push_back({action.name, action.argumentHelp, action.help});
     return render(manual);
 }

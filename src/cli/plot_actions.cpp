@@ -77,7 +77,7 @@ void plot(CliSession& session, const ParsedAction& action)
 
 } // namespace
 
-void addPlotActions(std::vector<ActionSpec>& actions)
+void addPlotActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--plot-columns", ArgumentKind::Text, 0, "A,B,...",
                        "the columns of later charts, by label (empty: the first " +

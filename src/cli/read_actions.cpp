@@ -40,7 +40,7 @@ void readBatch(CliSession& session, const std::vector<std::string>& files, bool 
 
 } // namespace
 
-void addReadActions(std::vector<ActionSpec>& actions)
+void addReadActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--read-template", ArgumentKind::File, 0, "FILE", "read a label template (\"Read Label Template\")",
                        [](CliSession& s, const ParsedAction& a) {

@@ -21,7 +21,7 @@ void save(CliSession& session, const ParsedAction& action, SaveOutcome (*command
 
 } // namespace
 
-void addSaveActions(std::vector<ActionSpec>& actions)
+void addSaveActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--save-csv", ArgumentKind::File, 0, "FILE",
                        "save the merged data as CSV (in split mode FILE is the name mask)",

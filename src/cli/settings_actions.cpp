@@ -28,7 +28,7 @@ TimeOfDay timeOf(const ParsedAction& action) { return {action.hour, action.minut
 
 } // namespace
 
-void addSettingsActions(std::vector<ActionSpec>& actions)
+void addSettingsActions(std::vector<ActionDefinition>& actions)
 {
     auto edit = [](CliSession& session) -> ToolSettings& { return session.context().editSettings(); };
     actions.push_back({"--interval", ArgumentKind::Index, 6, "N",

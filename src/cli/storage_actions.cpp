@@ -5,7 +5,7 @@
 
 namespace tsl::cli {
 
-void addStorageActions(std::vector<ActionSpec>& actions)
+void addStorageActions(std::vector<ActionDefinition>& actions)
 {
     actions.push_back({"--decimals", ArgumentKind::Index, maxDecimals, "N",
                        "decimals 0..6 of the readings that later reads store (default 2)",

@@ -16,9 +16,9 @@ namespace {
 ParsedAction parsed(const std::string& name, std::vector<std::string> values)
 {
     ParsedAction action;
-    for (const ActionSpec& spec : allActions())
-        if (spec.name == name)
-            action.definition = &spec;
+    for (const ActionDefinition& definition : allActions())
+        if (definition.name == name)
+            action.definition = &definition;
     EXPECT_NE(action.definition, nullptr) << name;
     action.values = std::move(values);
     return action;
@@ -28,18 +28,18 @@ ParsedAction parsed(const std::string& name, std::vector<std::string> values)
 
 TEST(CliSession, AnActionThatThrowsIsLoggedTheNextOneRunsAndTheStatusIs1)
 {
-    const ActionSpec failing{"--fail", ArgumentKind::None, 0, "", "", [](CliSession& s, const ParsedAction&) {
-                                 s.setBatch({"a.csv"});
-                                 throw std::runtime_error("disk on fire");
-                             }};
-    const ActionSpec next{"--next", ArgumentKind::None, 0, "", "",
-                          [](CliSession& s, const ParsedAction&) { s.context().log().append("next action"); }};
+    const ActionDefinition failing{"--fail", ArgumentKind::None, 0, "", "", [](CliSession& s, const ParsedAction&) {
+                                       s.setBatch({"a.csv"});
+                                       throw std::runtime_error("disk on fire");
+                                   }};
+    const ActionDefinition next{"--next", ArgumentKind::None, 0, "", "",
+                                [](CliSession& s, const ParsedAction&) { s.context().log().append("next action"); }};
     std::FILE* out = std::tmpfile();
     {
         CliSession session(out, stderr);
-        for (const ActionSpec* spec : {&failing, &next}) {
+        for (const ActionDefinition* definition : {&failing, &next}) {
             ParsedAction action;
-            action.definition = spec;
+            action.definition = definition;
             session.run(action);
         }
         EXPECT_EQ(session.finish(), 1);
