@@ -4,7 +4,7 @@
 #include "cli/cli_session.h"
 #include "output/csv_writer.h"
 #include "output/xlsx_writer.h"
-#include "tree/xml_commands.h"
+#include "output/xml_save.h"
 
 namespace tsl::cli {
 

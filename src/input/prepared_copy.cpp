@@ -2,8 +2,8 @@
 
 #include "input/export_text.h"
 
+#include "app/safe_file.h"
 #include "input/log_lines.h"
-#include "output/safe_file.h"
 
 #include <algorithm>
 #include <charconv>

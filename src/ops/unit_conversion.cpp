@@ -2,8 +2,8 @@
 
 #include "app/classic_numbers.h"
 #include "app/command_context.h"
+#include "app/edit_text.h"
 #include "ops/data_walk.h"
-#include "output/edit_text.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,11 +1,11 @@
 #include "output/csv_writer.h"
 
 #include "app/command_context.h"
+#include "app/edit_text.h"
+#include "app/safe_file.h"
 #include "output/block_writer.h"
 #include "output/data_save.h"
 #include "output/date_time_prefix.h"
-#include "output/edit_text.h"
-#include "output/safe_file.h"
 #include "tree/data_tree.h"
 
 namespace tsl {

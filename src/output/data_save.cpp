@@ -1,7 +1,7 @@
 #include "output/data_save.h"
 
 #include "app/command_context.h"
-#include "output/safe_file.h"
+#include "app/safe_file.h"
 #include "output/save_target.h"
 #include "output/split_files.h"
 #include "output/template_mismatch.h"

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/safe_file.h"
 #include "app/save_outcome.h"
 #include "app/tool_settings.h"
 #include "output/row_walk.h"
-#include "output/safe_file.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "output/split_files.h"
 
-#include "output/safe_file.h"
+#include "app/safe_file.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 #include "output/xlsx_writer.h"
 
 #include "app/command_context.h"
+#include "app/safe_file.h"
 #include "ops/data_columns.h"
 #include "output/data_save.h"
 #include "output/date_time_prefix.h"
-#include "output/safe_file.h"
 #include "tree/data_tree.h"
 
 #include <xlsxwriter.h>

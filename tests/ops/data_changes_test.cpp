@@ -9,8 +9,8 @@
 #include "ops/unit_conversion.h"
 #include "output/csv_writer.h"
 #include "output/xlsx_writer.h"
+#include "output/xml_save.h"
 #include "support/file_size_limit.h"
-#include "tree/xml_commands.h"
 
 #include <cstdio>
 #include <filesystem>

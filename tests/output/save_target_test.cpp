@@ -2,7 +2,7 @@
 #include "input/read_commands.h"
 #include "output/sample_data.h"
 #include "output/xlsx_writer.h"
-#include "tree/xml_commands.h"
+#include "output/xml_save.h"
 
 #include <functional>
 #include <sys/stat.h>

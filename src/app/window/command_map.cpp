@@ -7,7 +7,7 @@
 #include "app/chart/plot_dlg.h"
 #include "app/window/about_dlg.h"
 #include "app/window/fill_values_dlg.h"
-#include "tree/xml_commands.h"
+#include "output/xml_save.h"
 
 #include "input/read_commands.h"
 #include "input/label_templates.h"

@@ -1,4 +1,4 @@
-#include "output/edit_text.h"
+#include "app/edit_text.h"
 
 namespace tsl {
 

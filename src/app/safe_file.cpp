@@ -1,4 +1,4 @@
-#include "output/safe_file.h"
+#include "app/safe_file.h"
 
 #include <cerrno>
 #include <cstring>

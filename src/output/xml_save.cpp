@@ -1,7 +1,7 @@
-#include "tree/xml_commands.h"
+#include "output/xml_save.h"
 
 #include "app/command_context.h"
-#include "output/safe_file.h"
+#include "app/safe_file.h"
 #include "output/save_target.h"
 #include "tree/data_tree.h"
 
