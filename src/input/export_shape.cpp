@@ -419,55 +419,90 @@ std::string stampText(const ExportShape& shape, const std::vector<std::string>& 
     return text;
 }
 
+namespace {
+
+// The first lines that hold text, which the shape is read from.
+std::vector<const NumberedLine*> sampleLines(const std::vector<NumberedLine>& lines)
+{
+    std::vector<const NumberedLine*> sample;
+    for (const NumberedLine& line : lines) {
+        if (sample.size() == shapeSampleLines)
+            break;
+        if (!trimmed(line.text).empty())
+            sample.push_back(&line);
+    }
+    return sample;
+}
+
+std::vector<std::vector<std::string>> splitLines(const std::vector<const NumberedLine*>& lines, char delimiter)
+{
+    std::vector<std::vector<std::string>> fields;
+    fields.reserve(lines.size());
+    for (const NumberedLine* line : lines)
+        fields.push_back(splitFields(line->text, delimiter));
+    return fields;
+}
+
+// The index of the first line with a date and time in the time columns;
+// rows.size() when there is none.
+std::size_t firstReadingRow(const ExportShape& shape, const std::vector<std::vector<std::string>>& rows)
+{
+    std::size_t first = 0;
+    while (first < rows.size() && !isReadingRow(shape, rows[first]))
+        ++first;
+    return first;
+}
+
+// The fields of the sampled readings from `first` on, split again with the
+// quotes noted, for the choice of columns.
+std::vector<std::vector<std::string>> readingRows(ExportShape& shape, const std::vector<const NumberedLine*>& sample,
+                                                  const std::vector<std::vector<std::string>>& fields,
+                                                  std::size_t first)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t k = first; k < sample.size(); ++k)
+        if (isReadingRow(shape, fields[k]))
+            rows.push_back(splitFields(sample[k]->text, shape.delimiter, &shape.quoted));
+    return rows;
+}
+
+} // namespace
+
 ShapeResult findExportShape(const std::vector<NumberedLine>& lines)
 {
     ShapeResult result;
-    ExportShape shape;
-    std::vector<const NumberedLine*> nonEmpty;
-    for (const NumberedLine& line : lines)
-        if (!trimmed(line.text).empty() && nonEmpty.size() < shapeSampleLines)
-            nonEmpty.push_back(&line);
-    if (nonEmpty.empty()) {
+    const std::vector<const NumberedLine*> sample = sampleLines(lines);
+    if (sample.empty()) {
         result.refusal = "the file holds no text";
         return result;
     }
-    const std::optional<char> delimiter = chooseDelimiter(nonEmpty);
+    ExportShape shape;
+    const std::optional<char> delimiter = chooseDelimiter(sample);
     if (!delimiter) {
         result.refusal = "no delimiter (',' ';' or TAB) splits its lines into fields";
         return result;
     }
     shape.delimiter = *delimiter;
 
-    std::vector<std::vector<std::string>> fields;
-    for (const NumberedLine* line : nonEmpty)
-        fields.push_back(splitFields(line->text, shape.delimiter));
+    const std::vector<std::vector<std::string>> fields = splitLines(sample, shape.delimiter);
     if (!findTimeColumns(shape, fields)) {
-        if (nonEmpty.size() == 1) {
-            headerOnlyShape(shape, *nonEmpty.front());
-            result.shape = std::move(shape);
+        if (sample.size() != 1) {
+            result.refusal = "none of its first lines starts with a date and time that can be read";
             return result;
         }
-        result.refusal = "none of its first lines starts with a date and time that can be read";
+        headerOnlyShape(shape, *sample.front());
+        result.shape = std::move(shape);
         return result;
     }
-    std::size_t first = 0;
-    while (first < nonEmpty.size() && !isReadingRow(shape, fields[first]))
-        ++first;
-    if (first == nonEmpty.size()) {
+    const std::size_t first = firstReadingRow(shape, fields);
+    if (first == sample.size()) {
         result.refusal = "none of its first lines has a date and time that can be read";
         return result;
     }
-    shape.firstDataLine = nonEmpty[first]->number;
+    shape.firstDataLine = sample[first]->number;
     const LabelBlock labels =
-        findLabelBlock(shape, std::vector<const NumberedLine*>(nonEmpty.begin(), nonEmpty.begin() + first));
-
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t k = first; k < nonEmpty.size(); ++k) {
-        if (!isReadingRow(shape, fields[k]))
-            continue;
-        rows.push_back(splitFields(nonEmpty[k]->text, shape.delimiter, &shape.quoted));
-    }
-    chooseColumns(shape, labels, rows);
+        findLabelBlock(shape, std::vector<const NumberedLine*>(sample.begin(), sample.begin() + first));
+    chooseColumns(shape, labels, readingRows(shape, sample, fields, first));
     result.shape = std::move(shape);
     return result;
 }
