@@ -198,7 +198,7 @@ ControlRow CCorvaneDlg::addedControls()
     return {importExports_, plotData_, saveToExcel_, withCaption(decimals_, "< Decimals", this), sortRows_};
 }
 
-void CCorvaneDlg::arrangeControls()
+QGroupBox* CCorvaneDlg::bracketGroup()
 {
     auto* bracket = new QGroupBox("Bracket Evaluation Time", this);
     auto* bracketRow = new QHBoxLayout(bracket);
@@ -210,12 +210,16 @@ void CCorvaneDlg::arrangeControls()
     bracketRow->addWidget(new QLabel("End Eval", bracket));
     bracketRow->addWidget(bracketEnd_);
     bracketRow->addStretch(1);
+    return bracket;
+}
 
+std::vector<ControlRow> CCorvaneDlg::controlRows(QGroupBox* bracket)
+{
     // The rows of the window's table of controls, each in its order; the
     // controls added since stand in a row of their own, so that none of
     // these moves.
     constexpr int columns = 5;
-    rows_ = {
+    return {
         {withCaption(interval_, "< Data Interval", this), withCaption(reduction_, "< Average/Sample Data", this),
          lineLabel_, previewData_, close_},
         {templateFileName_, readLabelTemplate_, withCaption(split_, "< Split Output File", this), convertUnits_},
@@ -226,10 +230,16 @@ void CCorvaneDlg::arrangeControls()
         {withCaption(dateFormat_, "< Date Format", this), writeDateFrom_, writeStartDate_},
         addedControls(),
     };
+}
+
+void CCorvaneDlg::arrangeControls()
+{
+    rows_ = controlRows(bracketGroup());
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     placeRows(*grid, rows_);
 
+    // Tab follows the rows, then goes to the log.
     std::vector<QWidget*> order = focusOrder(rows_);
     order.push_back(logList_);
     chainTabOrder(order);

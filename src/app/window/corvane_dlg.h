@@ -26,6 +26,7 @@
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
+class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -170,6 +171,10 @@ private:
     // Controls beyond the window's original ones, in the order they stand in
     // their own row below the others.
     ControlRow addedControls();
+    // The group box of the bracket's check box and its two times.
+    QGroupBox* bracketGroup();
+    // The window's rows of controls, top to bottom, the bracket's box among them.
+    std::vector<ControlRow> controlRows(QGroupBox* bracket);
     void arrangeControls();
     // Binds each identifier to its control.
     void DoDataExchange();
