@@ -209,6 +209,26 @@ std::string preparedMarker(const std::string& source, DataInterval interval, Red
     return "Prepared data from " + source + "; " + gridText(interval, reduction);
 }
 
+namespace {
+
+// The value columns of one reading row as numbers; an empty cell, or text
+// that means nothing in its column, leaves no value.
+void readValues(const CopyRecipe& recipe, const ExportRow& row, CodeLegends& legends, ReducedValues& values)
+{
+    const ExportShape& shape = recipe.shape;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::size_t column = static_cast<std::size_t>(shape.valueColumns[i]);
+        const Cell cell = classifyCell(column < row.fields.size() ? std::string_view(row.fields[column]) : "",
+                                       shape.decimalComma);
+        double value = 0;
+        values[i].reset();
+        if (cellValue(cell, recipe.rules.kinds[i], recipe.labels[i], legends, value))
+            values[i] = value;
+    }
+}
+
+} // namespace
+
 ReduceOutcome reduceExport(const CopyRecipe& recipe, CodeLegends& legends, ReducedLines& out,
                            const KeepGoing& keepGoing)
 {
@@ -233,15 +253,7 @@ ReduceOutcome reduceExport(const CopyRecipe& recipe, CodeLegends& legends, Reduc
         const std::optional<WallTime> time = resolveStamp(row.stamp, recipe.order);
         if (!time || time->year < firstYearKept || time->year > lastYearKept)
             continue;
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const std::size_t column = static_cast<std::size_t>(shape.valueColumns[i]);
-            const Cell cell = classifyCell(column < row.fields.size() ? std::string_view(row.fields[column]) : "",
-                                           shape.decimalComma);
-            double value = 0;
-            values[i].reset();
-            if (cellValue(cell, recipe.rules.kinds[i], recipe.labels[i], legends, value))
-                values[i] = value;
-        }
+        readValues(recipe, row, legends, values);
         reducer.add(wallSeconds(*time) + (row.stamp.fraction ? 1 : 0), values);
     }
     reducer.finish();
