@@ -4,16 +4,10 @@
 #include "app/time_zone.h"
 #include "cli/cli_session.h"
 
+#include "tree/address_sanitizer.h"
+
 #include <cstdio>
 #include <memory>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TSL_FREE_AT_EXIT 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TSL_FREE_AT_EXIT 1
-#endif
-#endif
 
 int main(int argc, char** argv)
 {
@@ -38,11 +32,12 @@ int main(int argc, char** argv)
     for (const auto& action : commandLine->actions)
         session->run(action);
     const int status = session->finish();
-#ifndef TSL_FREE_AT_EXIT
-    // Freeing a large tree node by node takes longer than anything the end of
-    // the process does, and its memory goes back with the process anyway.
-    // Sanitizer builds free it, so that their leak check ends clean.
-    (void)session.release();
-#endif
+    if constexpr (!tsl::addressSanitizerBuild) {
+        // Freeing a large tree node by node takes longer than anything else
+        // the end of the process does, and its memory goes back with the
+        // process anyway. Sanitizer builds free it, so that their leak check
+        // ends clean.
+        (void)session.release();
+    }
     return status;
 }

@@ -1,5 +1,7 @@
 #include "tree/data_tree.h"
 
+#include "tree/block_arena.h"
+
 #include <charconv>
 #include <cstring>
 #include <functional>
@@ -186,7 +188,12 @@ private:
 // a free list, so a node costs its own size and no allocator header.
 class NodePool {
 public:
-    NodePool() = default;
+    explicit NodePool(BlockArena& arena) : arena_(arena) {}
+    ~NodePool()
+    {
+        for (Slot* block : blocks_)
+            arena_.release(block, sizeof(Slot) * blockSlots);
+    }
     NodePool(const NodePool&) = delete;
     NodePool& operator=(const NodePool&) = delete;
 
@@ -221,13 +228,14 @@ private:
             return slot;
         }
         if (blocks_.empty() || used_ == blockSlots) {
-            blocks_.push_back(std::make_unique<Slot[]>(blockSlots));
+            blocks_.push_back(static_cast<Slot*>(arena_.allocate(sizeof(Slot) * blockSlots)));
             used_ = 0;
         }
         return &blocks_.back()[used_++];
     }
 
-    std::vector<std::unique_ptr<Slot[]>> blocks_;
+    BlockArena& arena_;
+    std::vector<Slot*> blocks_;
     std::size_t used_ = 0;
     FreeSlot* freeList_ = nullptr;
 };
@@ -276,9 +284,21 @@ private:
     std::unordered_map<Key, std::unique_ptr<DataAttribute>, KeyHash> lists_;
 };
 
+// The name and attribute list of one child of a node copied as a packed row.
+struct ShapeSource {
+    const NameEntry* name;
+    const DataAttribute* attributes;
+};
+
 // Keeps each distinct row shape once.
 class ShapeTable {
 public:
+    // The shape made last, and the children of the node it was made from.
+    // Names and attribute lists are never freed, so equal pointers mean an
+    // equal source.
+    const RowShape* last = nullptr;
+    std::vector<ShapeSource> lastSource;
+
     const RowShape* intern(RowShape&& shape)
     {
         std::size_t h = 0;
@@ -304,18 +324,24 @@ private:
 
 namespace {
 
-PackedRow* newPackedRow(FullNode* row, const RowShape* shape)
+std::size_t packedRowSize(std::uint32_t count)
+{
+    return packedHeaderSize + count * sizeof(DataNode);
+}
+
+PackedRow* newPackedRow(BlockArena& arena, FullNode* row, const RowShape* shape)
 {
     auto count = static_cast<std::uint32_t>(shape->names.size());
-    void* memory = ::operator new(packedHeaderSize + count * sizeof(DataNode));
+    void* memory = arena.allocate(packedRowSize(count));
     auto* packed = new (memory) PackedRow{row, shape, nullptr, count, 0};
     return packed;
 }
 
-void freePackedRow(PackedRow* packed)
+void freePackedRow(BlockArena& arena, PackedRow* packed)
 {
+    const std::uint32_t count = packed->count;
     packed->~PackedRow();
-    ::operator delete(packed);
+    arena.release(packed, packedRowSize(count));
 }
 
 } // namespace
@@ -329,8 +355,9 @@ struct CellFactory {
 };
 
 DataTree::DataTree()
-    : names_(std::make_unique<NameTable>()),
-      nodes_(std::make_unique<NodePool>()),
+    : arena_(std::make_unique<BlockArena>()),
+      names_(std::make_unique<NameTable>()),
+      nodes_(std::make_unique<NodePool>(*arena_)),
       attributes_(std::make_unique<AttributePool>()),
       shapes_(std::make_unique<ShapeTable>()),
       lineBuffer_(std::make_unique<char[]>(lineBufferSize))
@@ -348,7 +375,7 @@ DataTree::~DataTree()
         destroy(node);
     }
     for (PackedRow* packed : retiredRows_)
-        freePackedRow(packed);
+        freePackedRow(*arena_, packed);
 }
 
 DataNode* DataTree::root() { return root_; }
@@ -574,24 +601,49 @@ void DataTree::copyBelow(FullNode* copy, const DataNode* source)
 // as a packed row.
 bool DataTree::copyAsPackedRow(FullNode* copy, const DataNode* source)
 {
-    const DataNode* first = source->firstChild();
-    if (!first)
+    const RowShape* shared = rowShapeOf(source);
+    if (!shared)
         return false;
-    RowShape shape;
-    for (const DataNode* child = first; child; child = child->nextSibling()) {
-        if (child->firstChild())
-            return false;
-        shape.names.push_back(TreeSearch::nameEntry(child));
-        shape.attributes.push_back(copiedAttributes(child->attributes()));
-    }
-    const RowShape* shared = shapes_->intern(std::move(shape));
-    PackedRow* packed = newPackedRow(copy, shared);
+    PackedRow* packed = newPackedRow(*arena_, copy, shared);
     for (std::uint32_t i = 0; i < packed->count; ++i)
         CellFactory::make(packed->cell(i), i);
     copy->packed_ = packed;
     copy->firstChild_ = packed->cell(0);
     noteSubtreeNames(copy, shared->bits);
     return true;
+}
+
+// The shape of copies of source, null unless its children are all leaves.
+// Copies of one template come by the thousand: a source whose children have
+// the names and attribute lists that made the last shape gets that shape
+// without its being made anew.
+const RowShape* DataTree::rowShapeOf(const DataNode* source)
+{
+    const DataNode* first = source->firstChild();
+    if (!first)
+        return nullptr;
+    const std::vector<ShapeSource>& seen = shapes_->lastSource;
+    bool same = shapes_->last != nullptr;
+    std::size_t count = 0;
+    for (const DataNode* child = first; child; child = child->nextSibling(), ++count) {
+        if (child->firstChild())
+            return nullptr;
+        same = same && count < seen.size() && seen[count].name == TreeSearch::nameEntry(child) &&
+               seen[count].attributes == child->attributes();
+    }
+    if (same && count == seen.size())
+        return shapes_->last;
+
+    RowShape shape;
+    std::vector<ShapeSource> made;
+    for (const DataNode* child = first; child; child = child->nextSibling()) {
+        made.push_back({TreeSearch::nameEntry(child), child->attributes()});
+        shape.names.push_back(made.back().name);
+        shape.attributes.push_back(copiedAttributes(child->attributes()));
+    }
+    shapes_->last = shapes_->intern(std::move(shape));
+    shapes_->lastSource = std::move(made);
+    return shapes_->last;
 }
 
 // The attributes a copy gets by setting each source attribute in turn: empty
@@ -733,7 +785,7 @@ void DataTree::destroy(DataNode* node)
     auto* full = static_cast<FullNode*>(node);
     if (PackedRow* packed = full->packed_) {
         if (packed->pinned == 0)
-            freePackedRow(packed);
+            freePackedRow(*arena_, packed);
         else
             retiredRows_.push_back(packed);
     }
@@ -772,7 +824,7 @@ void DataTree::freeSubtree(DataNode* node)
         if (full->packed_) {
             // the cells are gone; the block goes unless a detached cell holds it
             if (full->packed_->pinned == 0)
-                freePackedRow(full->packed_);
+                freePackedRow(*arena_, full->packed_);
             else
                 retiredRows_.push_back(full->packed_);
             full->packed_ = nullptr;

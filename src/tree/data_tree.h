@@ -16,6 +16,7 @@ class DataTree;
 struct NameEntry;
 struct PackedRow;
 struct FullNode;
+struct RowShape;
 
 // One attribute of a node. Attribute lists are immutable and shared: every row
 // of the data carries the same "value"/"order" pair per column, so the tree
@@ -89,6 +90,7 @@ enum class XmlReadEnd {
     OutOfMemory,
 };
 
+class BlockArena;
 class NameTable;
 class NodePool;
 class AttributePool;
@@ -161,11 +163,14 @@ private:
     DataNode* copyInto(DataNode* newParent, const DataNode* source);
     void copyBelow(FullNode* copy, const DataNode* source);
     bool copyAsPackedRow(FullNode* copy, const DataNode* source);
+    const RowShape* rowShapeOf(const DataNode* source);
     const DataAttribute* copiedAttributes(const DataAttribute* source);
     void freeSubtree(DataNode* node);
     void destroy(DataNode* node);
     void unlink(DataNode* node);
 
+    // First, so that it goes last: every node and row lives in its chunks.
+    std::unique_ptr<BlockArena> arena_;
     std::unique_ptr<NameTable> names_;
     std::unique_ptr<NodePool> nodes_;
     std::unique_ptr<AttributePool> attributes_;

@@ -117,6 +117,25 @@ TEST(PackedRows, ManyRowsShareOneShapeUntilTheTemplateChanges)
                                      "label[value=T4;order=4])");
     const DataNode* earlier = f.tree.findNodeByAttribute(f.hour, "dataline", "timestamp", "59");
     EXPECT_EQ(cells(earlier).rfind("dataline[timestamp=59](label[value=T1;order=1]{a text longer than seven", 0), 0u);
+    // a changed attribute, a renamed label and an added one are changes too
+    f.tree.setAttribute(f.templ->firstChild(), "value", "T2b");
+    EXPECT_EQ(cells(f.newRow("61")), "dataline[timestamp=61](label[value=T2b;order=2],label[value=T3;order=3],"
+                                     "label[value=T4;order=4])");
+    f.tree.setName(f.templ->firstChild()->nextSibling(), "item");
+    EXPECT_EQ(cells(f.newRow("62")), "dataline[timestamp=62](label[value=T2b;order=2],item[value=T3;order=3],"
+                                     "label[value=T4;order=4])");
+    f.tree.addChild(f.templ, "label");
+    EXPECT_EQ(cells(f.newRow("63")), "dataline[timestamp=63](label[value=T2b;order=2],item[value=T3;order=3],"
+                                     "label[value=T4;order=4],label)");
+    f.tree.deleteNode(f.tree.findNode(f.templ, "item")->nextSibling()->nextSibling());
+    EXPECT_EQ(cells(f.newRow("64")), "dataline[timestamp=64](label[value=T2b;order=2],item[value=T3;order=3],"
+                                     "label[value=T4;order=4])");
     f.tree.deleteNode(f.tree.findNode(f.tree.root(), "data"));
     EXPECT_EQ(f.tree.findNode(f.tree.root(), "dataline"), nullptr);
+
+    // rows made after a deletion reuse the freed memory, and start empty
+    f.hour = f.tree.addChild(f.tree.addChild(f.tree.root(), "data"), "dataHour");
+    for (int minute = 0; minute < 60; ++minute)
+        for (DataNode* c = f.newRow(std::to_string(minute))->firstChild(); c; c = c->nextSibling())
+            ASSERT_EQ(c->text(), "");
 }
