@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -25,12 +26,26 @@ public:
 
     void write(std::string_view text)
     {
-        if (text.size() <= blockSize - used_) {
-            text.copy(block_.get() + used_, text.size());
-            used_ += text.size();
-        } else {
+        const std::size_t n = text.size();
+        if (n > blockSize - used_) {
             spill(text);
+            return;
         }
+        char* to = block_.get() + used_;
+        const char* from = text.data();
+        // Most texts are cells and delimiters of a few bytes: two overlapping
+        // fixed-size copies cost less than a call.
+        if (n >= 4 && n <= 8) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + n - 4, from + n - 4, 4);
+        } else if (n > 0 && n < 4) {
+            to[0] = from[0];
+            to[n / 2] = from[n / 2];
+            to[n - 1] = from[n - 1];
+        } else if (n > 8) {
+            std::memcpy(to, from, n);
+        }
+        used_ += n;
     }
     void lineBreak() { write("\r\n"); }
 

@@ -115,13 +115,27 @@ private:
         if (time.size() > 3)
             out_.write(time.substr(3, 2));
         out_.write(format_.delimiter);
-        for (const DataNode* label = tree_.findNode(line, "label"); label; label = label->nextSibling())
-            writeCell(label);
+        const DataNode* first = tree_.findNode(line, "label");
+        const DataTree::PackedCells cells = DataTree::packedCells(line);
+        if (cells.size() > 0 && first == cells[0] && !columns_.active()) {
+            // The cells of a row copied from a template, by their places.
+            for (std::size_t k = 0; k + 1 < cells.size(); ++k) {
+                out_.write(cells[k]->text());
+                out_.write(format_.delimiter);
+            }
+            out_.write(cells[cells.size() - 1]->text());
+            out_.lineBreak();
+            return;
+        }
+        for (const DataNode* label = first; label;) {
+            const DataNode* next = label->nextSibling();
+            writeCell(label, next == nullptr);
+            label = next;
+        }
     }
 
-    void writeCell(const DataNode* label)
+    void writeCell(const DataNode* label, bool last)
     {
-        const bool last = label->nextSibling() == nullptr;
         if (!columns_.includes(label)) {
             if (last)
                 out_.lineBreak();

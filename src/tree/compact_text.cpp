@@ -5,13 +5,6 @@
 
 namespace tsl {
 
-// A heap text: its length, then its bytes.
-struct CompactText::HeapBlock {
-    std::uint32_t size;
-    char* bytes() { return reinterpret_cast<char*>(this) + sizeof(HeapBlock); }
-    const char* bytes() const { return reinterpret_cast<const char*>(this) + sizeof(HeapBlock); }
-};
-
 void CompactText::release()
 {
     if (bits_ != 0 && !isInline())
@@ -36,16 +29,6 @@ void CompactText::assign(std::string_view text)
     }
     release();
     bits_ = bits;
-}
-
-std::string_view CompactText::view() const
-{
-    if (bits_ == 0)
-        return {};
-    if (isInline())
-        return {reinterpret_cast<const char*>(&bits_) + 1, static_cast<std::size_t>((bits_ >> 1) & 7u)};
-    const auto* block = reinterpret_cast<const HeapBlock*>(static_cast<std::uintptr_t>(bits_));
-    return {block->bytes(), block->size};
 }
 
 } // namespace tsl

@@ -29,7 +29,16 @@ public:
     }
 
     void assign(std::string_view text);
-    std::string_view view() const;
+    // Inline: the writer and the chart read every cell through it.
+    std::string_view view() const
+    {
+        if (bits_ == 0)
+            return {};
+        if (isInline())
+            return {reinterpret_cast<const char*>(&bits_) + 1, static_cast<std::size_t>((bits_ >> 1) & 7u)};
+        const auto* block = reinterpret_cast<const HeapBlock*>(static_cast<std::uintptr_t>(bits_));
+        return {block->bytes(), block->size};
+    }
     bool empty() const { return bits_ == 0; }
     void clear()
     {
@@ -42,7 +51,12 @@ public:
 private:
     static_assert(std::endian::native == std::endian::little,
                   "inline texts sit in the upper bytes of the word");
-    struct HeapBlock;
+    // A heap text: its length, then its bytes.
+    struct HeapBlock {
+        std::uint32_t size;
+        const char* bytes() const { return reinterpret_cast<const char*>(this) + sizeof(HeapBlock); }
+        char* bytes() { return reinterpret_cast<char*>(this) + sizeof(HeapBlock); }
+    };
 
     bool isInline() const { return (bits_ & 1u) != 0; }
     void release();

@@ -736,6 +736,17 @@ const void* DataTree::packedLayout(const DataNode* row)
     return (packed && !packed->links) ? packed->shape : nullptr;
 }
 
+DataTree::PackedCells DataTree::packedCells(const DataNode* row)
+{
+    PackedCells cells;
+    if (packedLayout(row)) {
+        PackedRow* packed = row->full()->packed_;
+        cells.first_ = reinterpret_cast<const char*>(packed->cell(0));
+        cells.count_ = packed->count;
+    }
+    return cells;
+}
+
 DataNode* DataTree::packedCell(const DataNode* row, std::size_t k)
 {
     if (!packedLayout(row))

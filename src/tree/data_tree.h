@@ -141,6 +141,22 @@ public:
     // its k-th child without walking the row.
     static const void* packedLayout(const DataNode* row);
     static DataNode* packedCell(const DataNode* row, std::size_t k);
+    // All of them at once, for walks over every cell (none when the row is
+    // not such a row).
+    class PackedCells {
+    public:
+        std::size_t size() const { return count_; }
+        const DataNode* operator[](std::size_t k) const
+        {
+            return reinterpret_cast<const DataNode*>(first_ + k * sizeof(DataNode));
+        }
+
+    private:
+        friend class DataTree;
+        const char* first_ = nullptr;
+        std::size_t count_ = 0;
+    };
+    static PackedCells packedCells(const DataNode* row);
 
     void writeXml(const DataNode* node, std::FILE* file) const;
     static std::string formatNode(const DataNode* node);
