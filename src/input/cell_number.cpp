@@ -19,12 +19,12 @@ namespace {
 
 bool isCSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 bool isDigit(char c)
 {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned char>(c - '0') < 10;
 }
 
 double convert(const char* begin, const char* end)
@@ -36,7 +36,26 @@ double convert(const char* begin, const char* end)
 
 } // namespace
 
-double parseReading(const char* text, const char* end)
+namespace {
+
+// Powers of ten that a double holds exactly.
+constexpr double exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads the run of digits at q into mantissa (times ten per digit) and
+// returns where it ends.
+const char* readDigits(const char* q, const char* end, std::uint64_t& mantissa)
+{
+    std::uint64_t m = mantissa;
+    for (unsigned digit; q < end && (digit = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q)
+        m = m * 10 + digit;
+    mantissa = m;
+    return q;
+}
+
+} // namespace
+
+double parseReading(const char* text, const char* end, const char*& stop)
 {
     const char* p = text;
     while (p < end && isCSpace(*p))
@@ -45,35 +64,62 @@ double parseReading(const char* text, const char* end)
     if (p < end && (*p == '+' || *p == '-'))
         negative = *p++ == '-';
 
+    // The digits are gathered on the way: up to 19 of them fit the mantissa.
     const char* number = p;
-    const char* q = p;
-    while (q < end && isDigit(*q))
-        ++q;
-    bool digits = q > number;
+    std::uint64_t mantissa = 0;
+    const char* q = readDigits(p, end, mantissa);
+    std::ptrdiff_t digitCount = q - number;
+    bool digits = digitCount > 0;
+    int scale = 0; // the power of ten of the mantissa's last digit
     if (q < end && *q == '.') {
         const char* fraction = q + 1;
-        const char* r = fraction;
-        while (r < end && isDigit(*r))
-            ++r;
+        std::uint64_t withFraction = mantissa;
+        const char* r = readDigits(fraction, end, withFraction);
         if (digits || r > fraction) {
             digits = true;
+            mantissa = withFraction;
+            digitCount += r - fraction;
+            scale = -static_cast<int>(r - fraction);
             q = r;
         }
     }
-    if (!digits)
+    if (!digits) {
+        stop = text;
         return 0.0;
+    }
+    int exponent = 0;
     if (q < end && (*q == 'e' || *q == 'E')) {
         const char* r = q + 1;
+        bool negativeExponent = false;
         if (r < end && (*r == '+' || *r == '-'))
-            ++r;
+            negativeExponent = *r++ == '-';
         const char* exponentDigits = r;
-        while (r < end && isDigit(*r))
-            ++r;
-        if (r > exponentDigits)
+        for (; r < end && isDigit(*r); ++r)
+            if (exponent < 10000)
+                exponent = exponent * 10 + (*r - '0');
+        if (r > exponentDigits) {
             q = r;
+            scale += negativeExponent ? -exponent : exponent;
+        }
     }
-    const double value = convert(number, q);
+    stop = q;
+
+    // A mantissa and a power of ten that are both exact doubles give the
+    // correctly rounded value in one operation, as the full conversion does.
+    double value;
+    if (digitCount <= 19 && mantissa <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+        const double m = static_cast<double>(mantissa);
+        value = scale < 0 ? m / exactPowers[-scale] : m * exactPowers[scale];
+    } else {
+        value = convert(number, q);
+    }
     return negative ? -value : value;
+}
+
+double parseReading(const char* text, const char* end)
+{
+    const char* stop;
+    return parseReading(text, end, stop);
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])

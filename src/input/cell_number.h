@@ -10,6 +10,8 @@ namespace tsl {
 // or hexadecimal. The value is the C library's conversion of that prefix;
 // readings stored with two decimals are then held in single precision.
 double parseReading(const char* text, const char* end);
+// The same, telling where the number ended (text when there was none).
+double parseReading(const char* text, const char* end, const char*& stop);
 
 // Writes value as printf's "%5.2f" writes it, NUL-terminated, and returns
 // the number of characters (at most 63 plus the NUL need fit in 64 bytes).

@@ -4,16 +4,21 @@
 #include "input/cell_number.h"
 #include "input/column_labels.h"
 #include "input/date_formats.h"
+#include "input/line_fields.h"
+#include "input/line_rules.h"
 #include "input/log_lines.h"
+#include "input/read_ahead.h"
 #include "input/reader_warnings.h"
 #include "input/text_line_reader.h"
 #include "input/time_alignment.h"
 #include "tree/data_tree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 
@@ -23,23 +28,15 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// Lines of status reports and repeated headers that loggers mix into their
-// data, recognised by these words.
-constexpr std::string_view skipWords[] = {"AMP",  "CCT",  "CYCLE",   "RPT", "ACTIVE", "READY", "Wrapper",
-                                          "Date", "BLD",  "data",    "DISPLAY", "DIE", "ARIA"};
-
 bool contains(std::string_view text, std::string_view word)
 {
     return text.find(word) != npos;
 }
 
-bool isSkippedLine(std::string_view line)
-{
-    for (std::string_view word : skipWords)
-        if (contains(line, word))
-            return true;
-    return line.size() < 15 || contains(line, "LABEL");
-}
+// Prepared columns a line needs at most: the date's fields, the readings,
+// and a few text fields that stand in for readings. Lines that need more are
+// read on from their text.
+constexpr std::size_t extraPreparedFields = 8;
 
 std::string lineWithoutEnd(std::string_view line)
 {
@@ -52,9 +49,9 @@ enum class LineOutcome { PassedOver, Counted, Failed };
 
 class DataFileReader {
 public:
-    DataFileReader(CommandContext& context, const std::string& path)
+    DataFileReader(CommandContext& context, const std::string& path, const ReadAheadTuning& tuning)
         : context_(context), log_(context.log()), tree_(context.tree()), reading_(context.reading()),
-          path_(path), line_(std::make_unique<char[]>(dataLineLimit + 1)), warnings_(log_)
+          path_(path), tuning_(tuning), lineBuffer_(std::make_unique<char[]>(dataLineLimit + 1)), warnings_(log_)
     {
     }
 
@@ -69,11 +66,12 @@ private:
     void addFileLabel(std::string_view text, bool logIt);
     bool makeTemplate();
     void prepareColumns();
+    void startReadAhead();
     LineOutcome processLine();
     bool readLine();
     const char* parseWithFormatSearch(DateTimeFields& fields, bool& emptyFirstField, bool& failed);
     template <class Real>
-    void readReadings(const char* q, const char* end);
+    void readReadings(LineFields fields);
     void logSkippedLine(std::size_t length);
     void logSummary();
 
@@ -83,9 +81,14 @@ private:
     ReadingState& reading_;
     const std::string path_;
 
+    const ReadAheadTuning tuning_;
     TextLineReader file_;
-    std::unique_ptr<char[]> line_;
+    std::unique_ptr<char[]> lineBuffer_;
+    // The current line: in the buffer, or as the read-ahead prepared it.
+    const char* line_ = nullptr;
     std::size_t length_ = 0;
+    std::unique_ptr<ReadAhead> readAhead_;
+    const PreparedLine* prepared_ = nullptr;
     int lineNumber_ = 0; // of the line in line_, the header being 1
     char delimiter_ = ',';
     bool templateFound_ = false;
@@ -101,8 +104,17 @@ private:
 
 bool DataFileReader::readLine()
 {
-    if (!file_.readLine(line_.get(), dataLineLimit, length_))
-        return false;
+    if (readAhead_) {
+        prepared_ = readAhead_->next();
+        if (!prepared_)
+            return false;
+        line_ = prepared_->text;
+        length_ = prepared_->length;
+    } else {
+        line_ = lineBuffer_.get();
+        if (!file_.readLine(lineBuffer_.get(), dataLineLimit, length_))
+            return false;
+    }
     ++lineNumber_;
     return true;
 }
@@ -155,6 +167,7 @@ ReadResult DataFileReader::run()
         data = tree_.addChild(tree_.root(), "data");
     alignment_.startFile(context_, data, reading_.templateNode);
     prepareColumns();
+    startReadAhead();
 
     bool stopped = false;
     for (;;) {
@@ -179,6 +192,7 @@ ReadResult DataFileReader::run()
         context_.pumpMessages();
     }
 
+    readAhead_.reset();
     file_.close();
     warnings_.fileEnded();
     logSummary();
@@ -208,7 +222,7 @@ bool DataFileReader::readHeader(std::size_t& labelStart)
 {
     if (!readLine())
         length_ = 0;
-    const std::string_view header(line_.get(), length_);
+    const std::string_view header(line_, length_);
     reportUnreadableText(header);
 
     delimiter_ = '\0';
@@ -250,7 +264,7 @@ void DataFileReader::addFileLabel(std::string_view text, bool logIt)
 
 void DataFileReader::readLabels(std::size_t labelStart)
 {
-    const std::string_view header(line_.get(), length_);
+    const std::string_view header(line_, length_);
     bool added = false;
     std::size_t p = labelStart;
     while (p < header.size()) {
@@ -288,7 +302,7 @@ void DataFileReader::readLabels(std::size_t labelStart)
 
 void DataFileReader::readLineLabel()
 {
-    const std::string_view header(line_.get(), length_);
+    const std::string_view header(line_, length_);
     std::string_view text = header.substr(0, header.find(delimiter_));
     addFileLabel(text.substr(0, columnLabelLimit), false);
     file_.rewind();
@@ -344,22 +358,41 @@ void DataFileReader::prepareColumns()
     columnLabels_.setColumns(std::move(values));
 }
 
+// Large files are read ahead on a second thread; where that cannot start,
+// the file is read here line by line, with the same result.
+void DataFileReader::startReadAhead()
+{
+    struct stat info {};
+    const int fd = file_.descriptor();
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) < tuning_.fromFileSize)
+        return;
+    ReadAhead::Setup setup;
+    setup.descriptor = fd;
+    setup.from = file_.position();
+    setup.lineLimit = dataLineLimit;
+    setup.delimiter = delimiter_;
+    setup.fieldsPerLine = static_cast<std::size_t>(std::clamp(reading_.labelCount, 0, maxColumns)) +
+                          static_cast<std::size_t>(leadingColumns(context_.dateFormat())) + extraPreparedFields;
+    setup.linesPerBlock = tuning_.linesPerBlock;
+    try {
+        readAhead_ = std::make_unique<ReadAhead>(setup);
+    } catch (const std::exception&) {
+        readAhead_.reset();
+    }
+}
+
 LineOutcome DataFileReader::processLine()
 {
-    const char* line = line_.get();
+    const char* line = line_;
     const std::string_view text(line, length_);
-    if (isSkippedLine(text))
+    if (prepared_ ? prepared_->passedOver : isPassedOverLine(text))
         return LineOutcome::PassedOver;
 
-    if (!contains(text, std::string_view(&delimiter_, 1))) {
-        if (contains(text, ";")) {
-            delimiter_ = ';';
-        } else {
-            delimiter_ = ',';
-            if (!contains(text, ","))
-                return LineOutcome::PassedOver;
-        }
-    }
+    const LineDelimiter lineDelimiter = delimiterOfLine(delimiter_, text);
+    delimiter_ = lineDelimiter.delimiter;
+    if (lineDelimiter.passOver)
+        return LineOutcome::PassedOver;
 
     DateTimeFields fields;
     bool emptyFirstField = false;
@@ -381,15 +414,15 @@ LineOutcome DataFileReader::processLine()
     if (emptyFirstField)
         warnings_.emptyFirstReading(lineNumber_);
     if (alignment_.precise())
-        readReadings<double>(readings, line + length_);
+        readReadings<double>(LineFields(line, readings, line + length_, delimiter_, prepared_));
     else
-        readReadings<float>(readings, line + length_);
+        readReadings<float>(LineFields(line, readings, line + length_, delimiter_, prepared_));
     return LineOutcome::Counted;
 }
 
 const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& emptyFirstField, bool& failed)
 {
-    const char* line = line_.get();
+    const char* line = line_;
     if (const char* readings = parseDateTime(context_, line, fields, &emptyFirstField))
         return readings;
 
@@ -416,63 +449,55 @@ const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& 
 // Readings are held as Real: single precision at two decimals, double
 // precision at any other.
 template <class Real>
-void DataFileReader::readReadings(const char* q, const char* end)
+void DataFileReader::readReadings(LineFields q)
 {
-    const char d = delimiter_;
     const bool boundary = alignment_.onBoundary();
     if (boundary)
         columnLabels_.bind(alignment_.dataline());
-    auto pastNextDelimiter = [&](const char* from) -> const char* {
-        const void* found = std::memchr(from, d, static_cast<std::size_t>(end - from));
-        return found ? static_cast<const char*>(found) + 1 : nullptr;
-    };
 
     const int columns = std::min(reading_.labelCount, maxColumns);
     for (int i = 0; i < columns; ++i) {
-        if (*q == d) {
+        if (q.atDelimiter()) {
             ++blanks_;
-            ++q;
+            q.stepOverDelimiter();
             continue;
         }
-        if (q >= end) {
+        if (q.atEnd()) {
             log_.append("!!!!! ERROR reading data- column mismatch !!!!!");
             return;
         }
-        if (q[0] == '\n' && q + 1 == end)
+        if (q.atLineEnd())
             return;
 
         DataNode* label = nullptr;
         if (boundary) {
             label = columnLabels_.label(i);
             if (!label) {
-                q = pastNextDelimiter(q);
-                if (!q)
+                if (!q.toNextField())
                     return;
                 continue;
             }
         }
         // A field that starts like a word is not a reading: the next field
         // stands in for this column.
-        while (static_cast<signed char>(*q) > '9' && !(q[0] == d && q[1] == d)) {
-            q = pastNextDelimiter(q);
-            if (!q)
+        while (static_cast<signed char>(q.here()) > '9' && !q.atTwoDelimiters()) {
+            if (!q.toNextField())
                 return;
         }
-        if (*q == d) {
+        if (q.atDelimiter()) {
             ++blanks_;
-            ++q;
+            q.stepOverDelimiter();
             continue;
         }
-        alignment_.addReading(i, static_cast<Real>(parseReading(q, end)), label);
-        const char* next = pastNextDelimiter(q);
-        q = next ? next : end;
+        alignment_.addReading(i, static_cast<Real>(q.reading()), label);
+        q.pastReading();
     }
 }
 
 void DataFileReader::logSkippedLine(std::size_t length)
 {
     log_.append("Error processing line- line skipped- line length " + std::to_string(length));
-    log_.append(cappedLogText(lineWithoutEnd(std::string_view(line_.get(), length)), readerLineCap));
+    log_.append(cappedLogText(lineWithoutEnd(std::string_view(line_, length)), readerLineCap));
 }
 
 void DataFileReader::logSummary()
@@ -495,10 +520,10 @@ void DataFileReader::logSummary()
 
 } // namespace
 
-ReadResult readDataFile(CommandContext& context, const std::string& path)
+ReadResult readDataFile(CommandContext& context, const std::string& path, const ReadAheadTuning& tuning)
 {
     try {
-        DataFileReader reader(context, path);
+        DataFileReader reader(context, path, tuning);
         return reader.run();
     } catch (const std::bad_alloc&) {
         // Lines that run out of memory are skipped one by one; this is the

@@ -18,10 +18,18 @@ inline constexpr std::size_t columnLabelLimit = 259;
 // each, and ignores the columns after the last.
 inline constexpr int maxColumns = 800;
 
+// When a read hands the cutting of lines and the conversion of readings to a
+// second thread: for regular files of at least this size, in blocks of this
+// many lines. The result is the same either way.
+struct ReadAheadTuning {
+    std::size_t fromFileSize = std::size_t{1} << 20;
+    std::size_t linesPerBlock = 512;
+};
+
 // Reads one logger file into the tree: its header into a new "fileLabels"
 // node (and into "template" when there is none), its lines onto the time
 // grid below "data". The caller sets readInProgress before the call and
 // reports the result.
-ReadResult readDataFile(CommandContext& context, const std::string& path);
+ReadResult readDataFile(CommandContext& context, const std::string& path, const ReadAheadTuning& tuning = {});
 
 } // namespace tsl

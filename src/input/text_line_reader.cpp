@@ -26,6 +26,7 @@ bool TextLineReader::open(const std::string& path)
         buffer_ = std::make_unique<char[]>(capacity);
     begin_ = end_ = 0;
     atEof_ = false;
+    position_ = 0;
     return true;
 }
 
@@ -43,6 +44,7 @@ bool TextLineReader::rewind()
     std::clearerr(file_);
     begin_ = end_ = 0;
     atEof_ = false;
+    position_ = 0;
     return true;
 }
 
@@ -75,37 +77,46 @@ bool TextLineReader::readLine(char* line, std::size_t limit, std::size_t& length
     fill(wanted);
     if (begin_ == end_)
         return false;
-
     const char* data = buffer_.get() + begin_;
-    const std::size_t available = end_ - begin_;
+    const LineCut cut = cutLine(data, end_ - begin_, limit);
+    length = copyLine(data, cut, line);
+    begin_ += cut.consumed;
+    position_ += cut.consumed;
+    return true;
+}
+
+LineCut cutLine(const char* data, std::size_t available, std::size_t limit)
+{
     const std::size_t scan = available < limit + 1 ? available : limit + 1;
     const char* newline = static_cast<const char*>(std::memchr(data, '\n', scan));
-
-    std::size_t taken;  // characters of the line, its "\n" included
-    std::size_t consumed; // bytes of the file they stand for
+    LineCut cut;
     if (newline) {
-        std::size_t content = static_cast<std::size_t>(newline - data);
-        bool crlf = content > 0 && data[content - 1] == '\r';
-        std::size_t visible = crlf ? content - 1 : content;
+        const auto content = static_cast<std::size_t>(newline - data);
+        const bool crlf = content > 0 && data[content - 1] == '\r';
+        const std::size_t visible = crlf ? content - 1 : content;
         if (visible + 1 <= limit) {
-            taken = visible + 1;
-            consumed = content + 1;
-            std::memcpy(line, data, visible);
-            line[visible] = '\n';
+            cut.copied = visible;
+            cut.newline = true;
+            cut.consumed = content + 1;
         } else {
-            taken = consumed = limit;
-            std::memcpy(line, data, limit);
+            cut.copied = cut.consumed = limit;
         }
     } else {
         // No line end within reach: a piece of a long line, or the last line.
-        taken = consumed = available < limit ? available : limit;
         // A CR LF split by the limit arrives as "\n" with the next piece.
-        std::memcpy(line, data, taken);
+        cut.copied = cut.consumed = available < limit ? available : limit;
     }
-    begin_ += consumed;
-    line[taken] = '\0';
-    length = std::strlen(line);
-    return true;
+    return cut;
+}
+
+std::size_t copyLine(const char* data, const LineCut& cut, char* line)
+{
+    std::memcpy(line, data, cut.copied);
+    const void* nul = std::memchr(line, '\0', cut.copied);
+    if (cut.newline)
+        line[cut.copied] = '\n';
+    line[cut.taken()] = '\0';
+    return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - line) : cut.taken();
 }
 
 } // namespace tsl

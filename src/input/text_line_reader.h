@@ -11,6 +11,22 @@ namespace tsl {
 // fixed buffer: CR LF arrives as "\n", which stays at the end of the line; a
 // line longer than the limit comes in several pieces; a NUL byte ends the
 // visible text of its line (what follows it on that line is lost).
+// Where one such line ends in the bytes at data: the first `copied` bytes
+// are its text, followed by a "\n" when `newline` (a CR LF or LF of the
+// file); it stands for `consumed` bytes of the file. available must reach
+// past limit + 1 bytes unless the file ends within it.
+struct LineCut {
+    std::size_t copied = 0;
+    bool newline = false;
+    std::size_t consumed = 0;
+    std::size_t taken() const { return copied + (newline ? 1 : 0); }
+};
+LineCut cutLine(const char* data, std::size_t available, std::size_t limit);
+
+// Copies the line cut from data into line (taken() + 1 bytes), NUL-terminated,
+// and returns its visible length: up to a NUL byte, if it holds one.
+std::size_t copyLine(const char* data, const LineCut& cut, char* line);
+
 class TextLineReader {
 public:
     TextLineReader() = default;
@@ -25,6 +41,9 @@ public:
     void close();
     // Starts again from the first byte of the file.
     bool rewind();
+    // The bytes of the file the lines read so far stand for (where the next
+    // line starts).
+    std::size_t position() const { return position_; }
 
     // Reads the next line into line (at most limit characters, its "\n"
     // included) and NUL-terminates it; line must hold limit + 1 bytes.
@@ -41,6 +60,7 @@ private:
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEof_ = false;
+    std::size_t position_ = 0;
 };
 
 } // namespace tsl

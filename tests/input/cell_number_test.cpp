@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace tsl;
 
@@ -40,13 +41,27 @@ TEST(ParseReading, TheLongestDecimalPrefixOrZero)
     const std::string digits = "12345";
     EXPECT_FLOAT_EQ(parseReading(digits.data(), digits.data() + 2), 12.0f); // stays inside its range
     EXPECT_EQ(parseReading(digits.data(), digits.data()), 0.0f);
-    // In double precision, as the C library converts.
+    // Exactly the C library's double, on both sides of where a mantissa and
+    // a power of ten stop being exact doubles (19 digits, 2^53, 10^22).
+    std::vector<std::string> texts = {"9007199254740992", "9007199254740993", "9007199254740993e-3",
+                                      "1234567890123456789", "12345678901234567890", "0.1234567890123456789",
+                                      "00000000000000000000000012.5", "4.35e22", "4.35e23", "7e-22", "7e-23",
+                                      "123456789e-30", "0.000001e-20", "1.7976931348623157e308", "4.9e-324"};
     std::mt19937 random(7);
     std::uniform_real_distribution<double> values(-1e6, 1e6);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 40000; ++i) {
         char text[64];
-        std::snprintf(text, sizeof text, "%.*f", i % 9, values(random));
-        ASSERT_EQ(parseReading(text, text + std::strlen(text)), std::strtod(text, nullptr)) << text;
+        if (i % 2)
+            std::snprintf(text, sizeof text, "%.*f", i % 9, values(random));
+        else
+            std::snprintf(text, sizeof text, "%.*e", i % 18, values(random) * std::pow(10.0, i % 61 - 30));
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const char* stop = nullptr;
+        const double value = parseReading(text.data(), text.data() + text.size(), stop);
+        ASSERT_EQ(value, std::strtod(text.c_str(), nullptr)) << text;
+        ASSERT_EQ(stop, text.data() + text.size()) << text;
     }
 }
 

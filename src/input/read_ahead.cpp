@@ -1,0 +1,196 @@
+#include "input/read_ahead.h"
+
+#include "input/cell_number.h"
+#include "input/line_rules.h"
+#include "input/text_line_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <unistd.h>
+
+namespace tsl {
+
+namespace {
+
+// Bytes of the file read at a time.
+constexpr std::size_t rawCapacity = std::size_t{1} << 20;
+// Bytes of line text a block holds (at least two of the longest lines).
+constexpr std::size_t blockText = std::size_t{256} << 10;
+
+} // namespace
+
+ReadAhead::ReadAhead(const Setup& setup) : setup_(setup), delimiter_(setup.delimiter)
+{
+    raw_.resize(std::max(rawCapacity, 2 * (setup_.lineLimit + 2)));
+    for (Block& block : blocks_) {
+        block.text.resize(std::max(blockText, 2 * (setup_.lineLimit + 2)));
+        block.lines.reserve(setup_.linesPerBlock);
+        block.fieldStarts.reserve(setup_.linesPerBlock * setup_.fieldsPerLine);
+        block.readings.reserve(setup_.linesPerBlock * setup_.fieldsPerLine);
+    }
+    if (::lseek(setup_.descriptor, static_cast<off_t>(setup_.from), SEEK_SET) < 0)
+        atEnd_ = true; // as a read that fails: no more lines
+    thread_ = std::thread([this] { run(); });
+}
+
+ReadAhead::~ReadAhead()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    consumed_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+const PreparedLine* ReadAhead::next()
+{
+    while (!current_ || index_ == current_->lines.size()) {
+        if (current_) {
+            if (current_->last)
+                return nullptr;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                consumedCount_ = taken_;
+            }
+            consumed_.notify_one();
+            current_ = nullptr;
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        filled_.wait(lock, [this] { return producedCount_ > taken_; });
+        current_ = &blocks_[taken_ % blockCount];
+        ++taken_;
+        index_ = 0;
+    }
+    const LineRecord& record = current_->lines[index_++];
+    line_.text = current_->text.data() + record.textOffset;
+    line_.length = record.length;
+    line_.passedOver = record.passedOver;
+    line_.delimiter = record.delimiter;
+    line_.fieldStarts = current_->fieldStarts.data() + record.firstField;
+    line_.readings = current_->readings.data() + record.firstField;
+    line_.fieldCount = record.fieldCount;
+    line_.allFields = record.allFields;
+    return &line_;
+}
+
+// The helper thread: fills the blocks in turn, never more than blockCount
+// ahead of the reader, until the file ends or the reader goes.
+void ReadAhead::run() noexcept
+{
+    for (std::size_t n = 0;; ++n) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            consumed_.wait(lock, [&] { return stop_ || n - consumedCount_ < blockCount; });
+            if (stop_)
+                return;
+        }
+        Block& block = blocks_[n % blockCount];
+        fillBlock(block);
+        if (stop_)
+            return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            producedCount_ = n + 1;
+        }
+        filled_.notify_one();
+        if (block.last)
+            return;
+    }
+}
+
+// Makes at least a line's worth of bytes available unless the file ends
+// first; false when nothing is left.
+bool ReadAhead::refill()
+{
+    const std::size_t wanted = setup_.lineLimit + 2;
+    if (rawEnd_ - rawBegin_ < wanted && !atEnd_) {
+        std::memmove(raw_.data(), raw_.data() + rawBegin_, rawEnd_ - rawBegin_);
+        rawEnd_ -= rawBegin_;
+        rawBegin_ = 0;
+        while (rawEnd_ < wanted && !atEnd_) {
+            const ssize_t got = ::read(setup_.descriptor, raw_.data() + rawEnd_, raw_.size() - rawEnd_);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                atEnd_ = true; // a read error ends the lines, as with a stream
+            else
+                rawEnd_ += static_cast<std::size_t>(got);
+        }
+    }
+    return rawEnd_ > rawBegin_;
+}
+
+void ReadAhead::fillBlock(Block& block)
+{
+    block.textUsed = 0;
+    block.lines.clear();
+    block.fieldStarts.clear();
+    block.readings.clear();
+    block.last = false;
+    // Room is checked before each line, so that nothing here allocates.
+    while (block.lines.size() < setup_.linesPerBlock) {
+        if (stop_)
+            return;
+        if (!refill()) {
+            block.last = true;
+            return;
+        }
+        const char* data = raw_.data() + rawBegin_;
+        const LineCut cut = cutLine(data, rawEnd_ - rawBegin_, setup_.lineLimit);
+        if (block.textUsed + cut.taken() + 1 > block.text.size() ||
+            block.fieldStarts.size() + setup_.fieldsPerLine > block.fieldStarts.capacity())
+            return; // the block is full
+        char* line = block.text.data() + block.textUsed;
+        LineRecord record{};
+        record.textOffset = static_cast<std::uint32_t>(block.textUsed);
+        record.length = static_cast<std::uint32_t>(copyLine(data, cut, line));
+        record.firstField = static_cast<std::uint32_t>(block.fieldStarts.size());
+        rawBegin_ += cut.consumed;
+        block.textUsed += cut.taken() + 1;
+        prepare(block, record, line);
+        block.lines.push_back(record);
+    }
+}
+
+void ReadAhead::prepare(Block& block, LineRecord& record, const char* line)
+{
+    const std::string_view text(line, record.length);
+    record.passedOver = isPassedOverLine(text);
+    if (record.passedOver)
+        return;
+    const LineDelimiter found = delimiterOfLine(delimiter_, text);
+    delimiter_ = found.delimiter;
+    if (found.passOver)
+        return;
+    record.delimiter = delimiter_;
+    const char d = delimiter_;
+    // A number holds no ',' or ';': the next one is searched from where the
+    // number ended. A TAB can be white space before a number.
+    const bool searchFromNumberEnd = d != '\t';
+    const char* end = line + record.length;
+    const char* field = line;
+    for (;;) {
+        if (record.fieldCount == setup_.fieldsPerLine)
+            return;
+        const char* stop;
+        block.fieldStarts.push_back(static_cast<std::uint32_t>(field - line));
+        block.readings.push_back(parseReading(field, end, stop));
+        ++record.fieldCount;
+        const char* from = searchFromNumberEnd ? stop : field;
+        const char* next;
+        if (from < end && *from == d)
+            next = from;
+        else
+            next = static_cast<const char*>(std::memchr(from, d, static_cast<std::size_t>(end - from)));
+        if (!next)
+            break;
+        field = next + 1;
+    }
+    record.allFields = true;
+}
+
+} // namespace tsl

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tsl {
+
+// One data line as the helper thread of ReadAhead prepared it.
+//
+// The text is the line as a text-mode read hands it over: NUL-terminated,
+// its length stopping at a NUL byte in it. The rest is what the reader would
+// work out from that text alone: whether it is a line to pass over, and, when
+// it is not, where its fields start when it is split at `delimiter` (the
+// delimiter the file has at that line) and the reading each field starts
+// with. They are shortcuts, used only where the reader's own state agrees.
+struct PreparedLine {
+    const char* text = nullptr;
+    std::size_t length = 0;
+    bool passedOver = false;
+    // '\0' when no fields were prepared.
+    char delimiter = '\0';
+    // Field k starts at text + fieldStarts[k]: the first at 0, each other
+    // just past a delimiter; readings[k] is parseReading from there.
+    const std::uint32_t* fieldStarts = nullptr;
+    const double* readings = nullptr;
+    std::uint32_t fieldCount = 0;
+    // Whether these are all the fields of the line, or only its first ones.
+    bool allFields = false;
+};
+
+// The data lines of a file, read, cut and prepared on a second thread while
+// the reader works on the lines before them.
+//
+// Nothing the helper thread does depends on anything that can change during
+// a read: it sees the file's bytes, the line limit and the delimiter of the
+// header, and it follows the delimiter from line to line by the same rule as
+// the reader. The reader keeps every decision (the date layout and its
+// search, the time grid, Stop Reading): it takes the lines in their order and
+// uses the prepared parts as shortcuts. The thread reads at most a few blocks
+// ahead and ends with this object, wherever the read stops.
+class ReadAhead {
+public:
+    struct Setup {
+        int descriptor = -1;  // read from `from` on; its offset moves as the file is read
+        std::size_t from = 0;
+        std::size_t lineLimit = 0;
+        char delimiter = ',';
+        // Fields prepared per line at most.
+        std::size_t fieldsPerLine = 0;
+        std::size_t linesPerBlock = 512;
+    };
+
+    // Everything the thread needs is allocated here: may throw
+    // std::bad_alloc or std::system_error, and then no thread runs.
+    explicit ReadAhead(const Setup& setup);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next line, or null at the end of the file. It stays valid until
+    // the next call.
+    const PreparedLine* next();
+
+private:
+    struct LineRecord {
+        std::uint32_t textOffset;
+        std::uint32_t length;
+        std::uint32_t firstField;
+        std::uint32_t fieldCount;
+        char delimiter;
+        bool passedOver;
+        bool allFields;
+    };
+    struct Block {
+        std::vector<char> text;
+        std::size_t textUsed = 0;
+        std::vector<LineRecord> lines;
+        std::vector<std::uint32_t> fieldStarts;
+        std::vector<double> readings;
+        bool last = false;
+    };
+    static constexpr std::size_t blockCount = 4;
+
+    void run() noexcept;
+    void fillBlock(Block& block);
+    bool refill();
+    void prepare(Block& block, LineRecord& record, const char* line);
+
+    const Setup setup_;
+    // The helper thread's own state.
+    std::vector<char> raw_;
+    std::size_t rawBegin_ = 0;
+    std::size_t rawEnd_ = 0;
+    bool atEnd_ = false;
+    char delimiter_;
+
+    Block blocks_[blockCount];
+    std::mutex mutex_;
+    std::condition_variable filled_;
+    std::condition_variable consumed_;
+    std::size_t producedCount_ = 0; // blocks filled
+    std::size_t consumedCount_ = 0; // blocks the reader is done with
+    std::atomic<bool> stop_ = false;
+
+    // The reader's side.
+    std::size_t taken_ = 0;
+    const Block* current_ = nullptr;
+    std::size_t index_ = 0;
+    PreparedLine line_;
+
+    std::thread thread_;
+};
+
+} // namespace tsl
