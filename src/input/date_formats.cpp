@@ -351,36 +351,6 @@ const char* parseDateTime(CommandContext& context, const char* line, DateTimeFie
     return line + std::min(readings, text.size());
 }
 
-std::time_t makeLocalTime(int year, int month, int day, int hour, int minute, int second)
-{
-    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-        second > 59)
-        throw LocalTimeError("date or time field out of range");
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    // mktime may legitimately answer -1 (one second before the epoch); a
-    // weekday it did not fill in is the sign of failure.
-    fields.tm_wday = -1;
-    std::time_t t = std::mktime(&fields);
-    if (t == static_cast<std::time_t>(-1) && fields.tm_wday == -1)
-        throw LocalTimeError("local time cannot be represented");
-    return t;
-}
-
-std::tm localFields(std::time_t time)
-{
-    std::tm local{};
-    if (!localtime_r(&time, &local))
-        throw LocalTimeError("time cannot be converted to local time");
-    return local;
-}
-
 std::string formatDay(std::time_t time)
 {
     static constexpr const char* weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tool_settings.h"
+#include "input/local_time.h"
 
 #include <array>
 #include <ctime>
@@ -58,13 +59,6 @@ struct DateTimeFields {
     int reserved = 0;
 };
 
-// Thrown when a local time cannot be formed from fields, or a time cannot be
-// turned back into local fields.
-class LocalTimeError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Reads the date and time at the start of a NUL-terminated line in the layout
 // the date format list shows now. Returns where the first reading starts, or
 // nullptr after logging why the line does not fit. May trim the input
@@ -74,15 +68,6 @@ public:
 // column to the left; emptyFirstField, when given, tells whether that happened.
 const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields,
                           bool* emptyFirstField = nullptr);
-
-// Local calendar time of the fields, daylight saving decided by the system.
-// Throws LocalTimeError for a year below 1900, a month outside 1..12, a day
-// outside 1..31, an hour above 23, a minute or second above 59, or a time the
-// system cannot represent. A day past the end of its month rolls over.
-std::time_t makeLocalTime(int year, int month, int day, int hour, int minute, int second);
-
-// The local fields of a time; throws LocalTimeError when it cannot convert.
-std::tm localFields(std::time_t time);
 
 // "Thursday, January 01, 2015": the local date of a time with English names
 // whatever the locale. Throws LocalTimeError when the time cannot be converted.

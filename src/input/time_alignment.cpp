@@ -26,6 +26,7 @@ void TimeAlignment::startFile(CommandContext& context, DataNode* data, const Dat
     preciseAccumulators_ = {};
     boundary_ = false;
     dataline_ = nullptr;
+    localHours_ = {};
     placement_.reset(context.tree(), data, templateNode,
                      settings.sortRows ? RowOrder::Time : RowOrder::FirstMet);
 }
@@ -60,13 +61,13 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
     // Rows sit on whole ten seconds; anything else moves to its minute's
     // start. The time as read must still be a valid one.
     if (f.second % 10 != 0) {
-        makeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+        localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
         f.second = 0;
     }
 
     std::time_t t;
     try {
-        t = makeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+        t = localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
     } catch (const LocalTimeError&) {
         MessageLog& log = context.log();
         log.append("ERROR- Date/Time format not correct.");
@@ -94,7 +95,7 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
         context.log().append("Starting day " + formatDay(t));
         context.setWriteStartDate(t);
     }
-    const int day = localFields(t).tm_mday;
+    const int day = localHours_.dayOfMonth(t);
     if (!havePrevious_) {
         havePrevious_ = true;
         previous_ = t;
@@ -107,10 +108,10 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
     last_ = t;
 
     if (context.bracketEnabled()) {
-        const std::time_t start = makeLocalTime(f.year, f.month, f.day, bracketStart_.hour,
-                                                bracketStart_.minute, bracketStart_.second);
-        const std::time_t end = makeLocalTime(f.year, f.month, f.day, bracketEnd_.hour,
-                                              bracketEnd_.minute, bracketEnd_.second);
+        const std::time_t start = localHours_.localTime(f.year, f.month, f.day, bracketStart_.hour,
+                                                        bracketStart_.minute, bracketStart_.second);
+        const std::time_t end = localHours_.localTime(f.year, f.month, f.day, bracketEnd_.hour,
+                                                      bracketEnd_.minute, bracketEnd_.second);
         if (t < start || t > end)
             return LineStep::PassOver;
     }

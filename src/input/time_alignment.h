@@ -3,6 +3,7 @@
 #include "app/tool_settings.h"
 #include "input/csv_reader.h"
 #include "input/data_placement.h"
+#include "input/local_time.h"
 
 #include <array>
 #include <ctime>
@@ -86,6 +87,7 @@ private:
     bool boundary_ = false;
     DataNode* dataline_ = nullptr;
     DataPlacement placement_;
+    LocalHours localHours_;
 };
 
 } // namespace tsl
