@@ -124,60 +124,50 @@ double parseReading(const char* text, const char* end)
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])
 {
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
-    const bool negative = (bits >> 31) != 0;
-    const int biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
-    const std::uint32_t fraction = bits & 0x7FFFFF;
-
+    const bool negative = std::signbit(value);
+    const float magnitude = std::fabs(value);
     // Infinities, NaNs and very large values are rare: the C library writes them.
-    if (biasedExponent == 0xFF || std::fabs(value) >= 1e9f) {
+    if (!(magnitude < 1e9f)) {
         ClassicNumbers numbers;
         int n = std::snprintf(out, cellTextCapacity, "%5.2f", static_cast<double>(value));
         return n < 0 ? 0 : static_cast<std::size_t>(n);
     }
 
-    // |value| = mantissa * 2^exponent exactly; hundredths rounded to nearest,
-    // an exact tie to even, as printf rounds.
-    std::uint64_t mantissa = biasedExponent == 0 ? fraction : (fraction | 0x800000u);
-    int exponent = (biasedExponent == 0 ? 1 : biasedExponent) - 150;
-    std::uint64_t hundredths;
-    if (exponent >= 0) {
-        hundredths = (mantissa << exponent) * 100;
-    } else {
-        const int shift = -exponent;
-        const std::uint64_t scaled = mantissa * 100; // below 2^31
-        if (shift >= 40) {
-            hundredths = 0; // far below half a hundredth
-        } else {
-            hundredths = scaled >> shift;
-            const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
-            const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-            if (remainder > half || (remainder == half && (hundredths & 1)))
-                ++hundredths;
-        }
-    }
+    // A float times 100 is exact in double precision; adding and taking away
+    // 2^52 rounds it to a whole number of hundredths, an exact tie to even,
+    // as printf rounds.
+    constexpr double twoToThe52 = 4503599627370496.0;
+    const double scaled = static_cast<double>(magnitude) * 100.0;
+    const auto hundredths = static_cast<std::uint64_t>((scaled + twoToThe52) - twoToThe52);
 
-    char digits[32];
-    std::size_t n = 0;
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "4041424344454647484950515253545556575859606162636465666768697071727374757677787980"
+                                    "81828384858687888990919293949596979899";
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end - 2;
+    std::memcpy(p, pairs + 2 * (hundredths % 100), 2);
+    *--p = '.';
     std::uint64_t whole = hundredths / 100;
-    const unsigned cents = static_cast<unsigned>(hundredths % 100);
-    digits[n++] = static_cast<char>('0' + cents % 10);
-    digits[n++] = static_cast<char>('0' + cents / 10);
-    digits[n++] = '.';
-    do {
-        digits[n++] = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole);
+    for (; whole >= 100; whole /= 100) {
+        p -= 2;
+        std::memcpy(p, pairs + 2 * (whole % 100), 2);
+    }
+    if (whole >= 10) {
+        p -= 2;
+        std::memcpy(p, pairs + 2 * whole, 2);
+    } else {
+        *--p = static_cast<char>('0' + whole);
+    }
     if (negative)
-        digits[n++] = '-';
+        *--p = '-';
 
-    std::size_t length = 0;
-    for (std::size_t pad = n; pad < 5; ++pad)
-        out[length++] = ' ';
-    while (n)
-        out[length++] = digits[--n];
-    out[length] = '\0';
-    return length;
+    const auto n = static_cast<std::size_t>(end - p);
+    const std::size_t pad = n < 5 ? 5 - n : 0;
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, p, n);
+    out[pad + n] = '\0';
+    return pad + n;
 }
 
 std::size_t formatCell(double value, int decimals, char (&out)[preciseCellTextCapacity])

@@ -17,10 +17,10 @@ void ColumnLabelMap::bind(DataNode* dataline)
 {
     const void* layout = DataTree::packedLayout(dataline);
     if (layout && resolved_ && layout == resolvedLayout_) {
-        packedRow_ = dataline;
+        packedCells_ = DataTree::packedCells(dataline);
         return;
     }
-    packedRow_ = nullptr;
+    packedCells_ = {};
     labels_.clear();
     shape_.clear();
     cellOfLabel_.clear();
@@ -46,6 +46,10 @@ void ColumnLabelMap::bind(DataNode* dataline)
     if (!resolved_ || shape_ != resolvedShape_)
         resolve();
     resolvedLayout_ = layout;
+    cellOfColumn_.assign(labelOfColumn_.size(), -1);
+    for (std::size_t i = 0; i < labelOfColumn_.size(); ++i)
+        if (labelOfColumn_[i] >= 0)
+            cellOfColumn_[i] = static_cast<int>(cellOfLabel_[static_cast<std::size_t>(labelOfColumn_[i])]);
 }
 
 void ColumnLabelMap::resolve()
@@ -65,18 +69,6 @@ void ColumnLabelMap::resolve()
     }
     resolvedShape_ = shape_;
     resolved_ = true;
-}
-
-DataNode* ColumnLabelMap::label(int column) const
-{
-    if (column < 0 || static_cast<std::size_t>(column) >= labelOfColumn_.size())
-        return nullptr;
-    int k = labelOfColumn_[static_cast<std::size_t>(column)];
-    if (k < 0)
-        return nullptr;
-    if (packedRow_)
-        return DataTree::packedCell(packedRow_, cellOfLabel_[static_cast<std::size_t>(k)]);
-    return labels_[static_cast<std::size_t>(k)];
 }
 
 } // namespace tsl

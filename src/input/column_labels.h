@@ -1,13 +1,13 @@
 #pragma once
 
+#include "tree/data_tree.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tsl {
 
-class DataAttribute;
-class DataNode;
 
 // Which "label" of a dataline receives column i: the first label (in the
 // dataline's pre-order) whose "value" is the text of the file's column i.
@@ -20,7 +20,17 @@ public:
     void setColumns(std::vector<std::optional<std::string>> columnValues);
     // Looks at the labels of one dataline; label() then answers for it.
     void bind(DataNode* dataline);
-    DataNode* label(int column) const;
+    DataNode* label(int column) const
+    {
+        if (column < 0 || static_cast<std::size_t>(column) >= labelOfColumn_.size())
+            return nullptr;
+        if (packedCells_.size() > 0) {
+            const int cell = cellOfColumn_[static_cast<std::size_t>(column)];
+            return cell < 0 ? nullptr : packedCells_[static_cast<std::size_t>(cell)];
+        }
+        const int k = labelOfColumn_[static_cast<std::size_t>(column)];
+        return k < 0 ? nullptr : labels_[static_cast<std::size_t>(k)];
+    }
 
 private:
     void resolve();
@@ -35,7 +45,9 @@ private:
     // column is the cell at the same place in every such row.
     const void* resolvedLayout_ = nullptr;
     std::vector<std::size_t> cellOfLabel_;
-    const DataNode* packedRow_ = nullptr;
+    // The place of each column's cell in such a row, -1 for none.
+    std::vector<int> cellOfColumn_;
+    DataTree::PackedCells packedCells_;
 };
 
 } // namespace tsl

@@ -6,7 +6,6 @@
 #include "tree/data_tree.h"
 
 #include <algorithm>
-#include <type_traits>
 
 namespace tsl {
 
@@ -121,39 +120,6 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
         return sampling_ ? LineStep::PassOver : LineStep::Accumulate;
     dataline_ = placement_.datalineFor(f);
     return LineStep::Store;
-}
-
-void TimeAlignment::addReading(int column, float value, DataNode* label)
-{
-    reduce(column, value, label);
-}
-
-void TimeAlignment::addReading(int column, double value, DataNode* label)
-{
-    reduce(column, value, label);
-}
-
-template <class Real>
-void TimeAlignment::reduce(int column, Real value, DataNode* label)
-{
-    if (column < 0 || column >= maxColumns)
-        return;
-    ColumnAccumulators<Real>& accumulators = [this]() -> ColumnAccumulators<Real>& {
-        if constexpr (std::is_same_v<Real, float>)
-            return accumulators_;
-        else
-            return preciseAccumulators_;
-    }();
-    const auto i = static_cast<std::size_t>(column);
-    Real& sum = accumulators.sum[i];
-    int& count = accumulators.count[i];
-    sum += value;
-    ++count;
-    if (boundary_ && label) {
-        writeMean(sum / static_cast<Real>(count), label);
-        sum = 0;
-        count = 0;
-    }
 }
 
 void TimeAlignment::writeMean(float mean, DataNode* label) const

@@ -54,8 +54,8 @@ public:
     // for the column and gets the mean (or the sample). In single precision
     // written "%5.2f", or, when precise(), in double precision written with
     // the file's decimals.
-    void addReading(int column, float value, DataNode* label);
-    void addReading(int column, double value, DataNode* label);
+    void addReading(int column, float value, DataNode* label) { reduce(accumulators_, column, value, label); }
+    void addReading(int column, double value, DataNode* label) { reduce(preciseAccumulators_, column, value, label); }
 
     std::time_t firstTime() const { return first_; }
     std::time_t lastTime() const { return last_; }
@@ -64,8 +64,23 @@ public:
     static bool isBoundary(DataInterval interval, int minute, int second);
 
 private:
+    // Inline: it runs for every reading.
     template <class Real>
-    void reduce(int column, Real value, DataNode* label);
+    void reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label)
+    {
+        if (column < 0 || column >= maxColumns)
+            return;
+        const auto i = static_cast<std::size_t>(column);
+        Real& sum = accumulators.sum[i];
+        int& count = accumulators.count[i];
+        sum += value;
+        ++count;
+        if (boundary_ && label) {
+            writeMean(sum / static_cast<Real>(count), label);
+            sum = 0;
+            count = 0;
+        }
+    }
     void writeMean(float mean, DataNode* label) const;
     void writeMean(double mean, DataNode* label) const;
 

@@ -11,7 +11,7 @@ void CompactText::release()
         ::operator delete(reinterpret_cast<void*>(static_cast<std::uintptr_t>(bits_)));
 }
 
-void CompactText::assign(std::string_view text)
+void CompactText::assignSlowly(std::string_view text)
 {
     std::uint64_t bits = 0;
     if (text.size() <= inlineCapacity) {

@@ -28,7 +28,22 @@ public:
         return *this;
     }
 
-    void assign(std::string_view text);
+    // Inline for the common case, a short text in place of a short one: the
+    // reader stores every cell through it.
+    void assign(std::string_view text)
+    {
+        if (text.size() > inlineCapacity || (bits_ != 0 && !isInline())) {
+            assignSlowly(text);
+            return;
+        }
+        std::uint64_t bits = 0;
+        if (!text.empty()) {
+            bits = 1u | (static_cast<std::uint64_t>(text.size()) << 1);
+            for (std::size_t i = 0; i < text.size(); ++i)
+                bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * (i + 1));
+        }
+        bits_ = bits;
+    }
     // Inline: the writer and the chart read every cell through it.
     std::string_view view() const
     {
@@ -59,6 +74,7 @@ private:
     };
 
     bool isInline() const { return (bits_ & 1u) != 0; }
+    void assignSlowly(std::string_view text);
     void release();
 
     // 0: empty. Low bit 1: inline, length in bits 1..3, bytes 1..7 hold the text.

@@ -741,7 +741,7 @@ DataTree::PackedCells DataTree::packedCells(const DataNode* row)
     PackedCells cells;
     if (packedLayout(row)) {
         PackedRow* packed = row->full()->packed_;
-        cells.first_ = reinterpret_cast<const char*>(packed->cell(0));
+        cells.first_ = reinterpret_cast<char*>(packed->cell(0));
         cells.count_ = packed->count;
     }
     return cells;

@@ -146,14 +146,11 @@ public:
     class PackedCells {
     public:
         std::size_t size() const { return count_; }
-        const DataNode* operator[](std::size_t k) const
-        {
-            return reinterpret_cast<const DataNode*>(first_ + k * sizeof(DataNode));
-        }
+        DataNode* operator[](std::size_t k) const { return reinterpret_cast<DataNode*>(first_ + k * sizeof(DataNode)); }
 
     private:
         friend class DataTree;
-        const char* first_ = nullptr;
+        char* first_ = nullptr;
         std::size_t count_ = 0;
     };
     static PackedCells packedCells(const DataNode* row);
