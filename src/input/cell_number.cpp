@@ -44,37 +44,40 @@ constexpr double exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 
 // Reads the run of digits at q into mantissa (times ten per digit) and
 // returns where it ends.
+template <bool Bounded>
 const char* readDigits(const char* q, const char* end, std::uint64_t& mantissa)
 {
     std::uint64_t m = mantissa;
-    for (unsigned digit; q < end && (digit = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q)
+    for (unsigned digit; (!Bounded || q < end) && (digit = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q)
         m = m * 10 + digit;
     mantissa = m;
     return q;
 }
 
-} // namespace
-
-double parseReading(const char* text, const char* end, const char*& stop)
+// The reading at text, up to end when Bounded, else up to the first byte
+// that cannot belong to it (a NUL byte ends every text read so).
+template <bool Bounded>
+double parseNumber(const char* text, const char* end, const char*& stop)
 {
+    auto before = [end](const char* p) { return !Bounded || p < end; };
     const char* p = text;
-    while (p < end && isCSpace(*p))
+    while (before(p) && isCSpace(*p))
         ++p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
+    if (before(p) && (*p == '+' || *p == '-'))
         negative = *p++ == '-';
 
     // The digits are gathered on the way: up to 19 of them fit the mantissa.
     const char* number = p;
     std::uint64_t mantissa = 0;
-    const char* q = readDigits(p, end, mantissa);
+    const char* q = readDigits<Bounded>(p, end, mantissa);
     std::ptrdiff_t digitCount = q - number;
     bool digits = digitCount > 0;
     int scale = 0; // the power of ten of the mantissa's last digit
-    if (q < end && *q == '.') {
+    if (before(q) && *q == '.') {
         const char* fraction = q + 1;
         std::uint64_t withFraction = mantissa;
-        const char* r = readDigits(fraction, end, withFraction);
+        const char* r = readDigits<Bounded>(fraction, end, withFraction);
         if (digits || r > fraction) {
             digits = true;
             mantissa = withFraction;
@@ -87,14 +90,14 @@ double parseReading(const char* text, const char* end, const char*& stop)
         stop = text;
         return 0.0;
     }
-    int exponent = 0;
-    if (q < end && (*q == 'e' || *q == 'E')) {
+    if (before(q) && (*q == 'e' || *q == 'E')) {
         const char* r = q + 1;
         bool negativeExponent = false;
-        if (r < end && (*r == '+' || *r == '-'))
+        if (before(r) && (*r == '+' || *r == '-'))
             negativeExponent = *r++ == '-';
         const char* exponentDigits = r;
-        for (; r < end && isDigit(*r); ++r)
+        int exponent = 0;
+        for (; before(r) && isDigit(*r); ++r)
             if (exponent < 10000)
                 exponent = exponent * 10 + (*r - '0');
         if (r > exponentDigits) {
@@ -116,10 +119,22 @@ double parseReading(const char* text, const char* end, const char*& stop)
     return negative ? -value : value;
 }
 
+} // namespace
+
+double parseReading(const char* text, const char* end, const char*& stop)
+{
+    return parseNumber<true>(text, end, stop);
+}
+
 double parseReading(const char* text, const char* end)
 {
     const char* stop;
-    return parseReading(text, end, stop);
+    return parseNumber<true>(text, end, stop);
+}
+
+double parseReadingBeforeNul(const char* text, const char*& stop)
+{
+    return parseNumber<false>(text, nullptr, stop);
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])

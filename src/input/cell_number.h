@@ -12,6 +12,8 @@ namespace tsl {
 double parseReading(const char* text, const char* end);
 // The same, telling where the number ended (text when there was none).
 double parseReading(const char* text, const char* end, const char*& stop);
+// The same for a text whose end is a NUL byte, as every line read is.
+double parseReadingBeforeNul(const char* text, const char*& stop);
 
 // Writes value as printf's "%5.2f" writes it, NUL-terminated, and returns
 // the number of characters (at most 63 plus the NUL need fit in 64 bytes).

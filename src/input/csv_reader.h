@@ -23,7 +23,7 @@ inline constexpr int maxColumns = 800;
 // many lines. The result is the same either way.
 struct ReadAheadTuning {
     std::size_t fromFileSize = std::size_t{1} << 20;
-    std::size_t linesPerBlock = 512;
+    std::size_t linesPerBlock = 256;
 };
 
 // Reads one logger file into the tree: its header into a new "fileLabels"

@@ -15,7 +15,7 @@ namespace tsl {
 namespace {
 
 // Bytes of the file read at a time.
-constexpr std::size_t rawCapacity = std::size_t{1} << 20;
+constexpr std::size_t rawCapacity = std::size_t{256} << 10;
 // Bytes of line text a block holds (at least two of the longest lines).
 constexpr std::size_t blockText = std::size_t{256} << 10;
 
@@ -23,12 +23,15 @@ constexpr std::size_t blockText = std::size_t{256} << 10;
 
 ReadAhead::ReadAhead(const Setup& setup) : setup_(setup), delimiter_(setup.delimiter)
 {
-    raw_.resize(std::max(rawCapacity, 2 * (setup_.lineLimit + 2)));
+    // Left uninitialised: memory that the lines do not reach costs nothing.
+    rawSize_ = std::max(rawCapacity, 2 * (setup_.lineLimit + 2));
+    raw_ = std::make_unique_for_overwrite<char[]>(rawSize_);
     for (Block& block : blocks_) {
-        block.text.resize(std::max(blockText, 2 * (setup_.lineLimit + 2)));
+        block.textSize = std::max(blockText, 2 * (setup_.lineLimit + 2));
+        block.text = std::make_unique_for_overwrite<char[]>(block.textSize);
         block.lines.reserve(setup_.linesPerBlock);
-        block.fieldStarts.reserve(setup_.linesPerBlock * setup_.fieldsPerLine);
-        block.readings.reserve(setup_.linesPerBlock * setup_.fieldsPerLine);
+        block.fieldStarts = std::make_unique_for_overwrite<std::uint32_t[]>(fieldCapacity());
+        block.readings = std::make_unique_for_overwrite<double[]>(fieldCapacity());
     }
     if (::lseek(setup_.descriptor, static_cast<off_t>(setup_.from), SEEK_SET) < 0)
         atEnd_ = true; // as a read that fails: no more lines
@@ -66,12 +69,12 @@ const PreparedLine* ReadAhead::next()
         index_ = 0;
     }
     const LineRecord& record = current_->lines[index_++];
-    line_.text = current_->text.data() + record.textOffset;
+    line_.text = current_->text.get() + record.textOffset;
     line_.length = record.length;
     line_.passedOver = record.passedOver;
     line_.delimiter = record.delimiter;
-    line_.fieldStarts = current_->fieldStarts.data() + record.firstField;
-    line_.readings = current_->readings.data() + record.firstField;
+    line_.fieldStarts = current_->fieldStarts.get() + record.firstField;
+    line_.readings = current_->readings.get() + record.firstField;
     line_.fieldCount = record.fieldCount;
     line_.allFields = record.allFields;
     return &line_;
@@ -108,11 +111,11 @@ bool ReadAhead::refill()
 {
     const std::size_t wanted = setup_.lineLimit + 2;
     if (rawEnd_ - rawBegin_ < wanted && !atEnd_) {
-        std::memmove(raw_.data(), raw_.data() + rawBegin_, rawEnd_ - rawBegin_);
+        std::memmove(raw_.get(), raw_.get() + rawBegin_, rawEnd_ - rawBegin_);
         rawEnd_ -= rawBegin_;
         rawBegin_ = 0;
         while (rawEnd_ < wanted && !atEnd_) {
-            const ssize_t got = ::read(setup_.descriptor, raw_.data() + rawEnd_, raw_.size() - rawEnd_);
+            const ssize_t got = ::read(setup_.descriptor, raw_.get() + rawEnd_, rawSize_ - rawEnd_);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0)
@@ -128,8 +131,7 @@ void ReadAhead::fillBlock(Block& block)
 {
     block.textUsed = 0;
     block.lines.clear();
-    block.fieldStarts.clear();
-    block.readings.clear();
+    block.fieldsUsed = 0;
     block.last = false;
     // Room is checked before each line, so that nothing here allocates.
     while (block.lines.size() < setup_.linesPerBlock) {
@@ -139,16 +141,16 @@ void ReadAhead::fillBlock(Block& block)
             block.last = true;
             return;
         }
-        const char* data = raw_.data() + rawBegin_;
+        const char* data = raw_.get() + rawBegin_;
         const LineCut cut = cutLine(data, rawEnd_ - rawBegin_, setup_.lineLimit);
-        if (block.textUsed + cut.taken() + 1 > block.text.size() ||
-            block.fieldStarts.size() + setup_.fieldsPerLine > block.fieldStarts.capacity())
+        if (block.textUsed + cut.taken() + 1 > block.textSize ||
+            block.fieldsUsed + setup_.fieldsPerLine > fieldCapacity())
             return; // the block is full
-        char* line = block.text.data() + block.textUsed;
+        char* line = block.text.get() + block.textUsed;
         LineRecord record{};
         record.textOffset = static_cast<std::uint32_t>(block.textUsed);
         record.length = static_cast<std::uint32_t>(copyLine(data, cut, line));
-        record.firstField = static_cast<std::uint32_t>(block.fieldStarts.size());
+        record.firstField = static_cast<std::uint32_t>(block.fieldsUsed);
         rawBegin_ += cut.consumed;
         block.textUsed += cut.taken() + 1;
         prepare(block, record, line);
@@ -171,14 +173,19 @@ void ReadAhead::prepare(Block& block, LineRecord& record, const char* line)
     // A number holds no ',' or ';': the next one is searched from where the
     // number ended. A TAB can be white space before a number.
     const bool searchFromNumberEnd = d != '\t';
+    std::uint32_t* starts = block.fieldStarts.get() + block.fieldsUsed;
+    double* readings = block.readings.get() + block.fieldsUsed;
     const char* end = line + record.length;
     const char* field = line;
     for (;;) {
-        if (record.fieldCount == setup_.fieldsPerLine)
+        if (record.fieldCount == setup_.fieldsPerLine) {
+            block.fieldsUsed += record.fieldCount;
             return;
+        }
+        // The line ends at a NUL byte, which ends every number.
         const char* stop;
-        block.fieldStarts.push_back(static_cast<std::uint32_t>(field - line));
-        block.readings.push_back(parseReading(field, end, stop));
+        starts[record.fieldCount] = static_cast<std::uint32_t>(field - line);
+        readings[record.fieldCount] = parseReadingBeforeNul(field, stop);
         ++record.fieldCount;
         const char* from = searchFromNumberEnd ? stop : field;
         const char* next;
@@ -190,6 +197,7 @@ void ReadAhead::prepare(Block& block, LineRecord& record, const char* line)
             break;
         field = next + 1;
     }
+    block.fieldsUsed += record.fieldCount;
     record.allFields = true;
 }
 

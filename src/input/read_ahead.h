@@ -53,7 +53,7 @@ public:
         char delimiter = ',';
         // Fields prepared per line at most.
         std::size_t fieldsPerLine = 0;
-        std::size_t linesPerBlock = 512;
+        std::size_t linesPerBlock = 256;
     };
 
     // Everything the thread needs is allocated here: may throw
@@ -77,12 +77,15 @@ private:
         bool passedOver;
         bool allFields;
     };
+    // Sized once: filling a block allocates nothing.
     struct Block {
-        std::vector<char> text;
+        std::unique_ptr<char[]> text;
+        std::size_t textSize = 0;
         std::size_t textUsed = 0;
         std::vector<LineRecord> lines;
-        std::vector<std::uint32_t> fieldStarts;
-        std::vector<double> readings;
+        std::unique_ptr<std::uint32_t[]> fieldStarts;
+        std::unique_ptr<double[]> readings;
+        std::size_t fieldsUsed = 0;
         bool last = false;
     };
     static constexpr std::size_t blockCount = 4;
@@ -91,10 +94,12 @@ private:
     void fillBlock(Block& block);
     bool refill();
     void prepare(Block& block, LineRecord& record, const char* line);
+    std::size_t fieldCapacity() const { return setup_.linesPerBlock * setup_.fieldsPerLine; }
 
     const Setup setup_;
     // The helper thread's own state.
-    std::vector<char> raw_;
+    std::unique_ptr<char[]> raw_;
+    std::size_t rawSize_ = 0;
     std::size_t rawBegin_ = 0;
     std::size_t rawEnd_ = 0;
     bool atEnd_ = false;
