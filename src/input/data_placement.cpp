@@ -39,6 +39,21 @@ std::optional<int> yearOf(const DataNode* node)
     return year;
 }
 
+// "%02d:%02d" of minute and second, the key of a row.
+void rowKey(int minute, int second, char (&key)[32])
+{
+    if (minute < 0 || minute > 99 || second < 0 || second > 99) {
+        std::snprintf(key, sizeof key, "%02d:%02d", minute, second);
+        return;
+    }
+    key[0] = static_cast<char>('0' + minute / 10);
+    key[1] = static_cast<char>('0' + minute % 10);
+    key[2] = ':';
+    key[3] = static_cast<char>('0' + second / 10);
+    key[4] = static_cast<char>('0' + second % 10);
+    key[5] = '\0';
+}
+
 } // namespace
 
 void DataPlacement::reset(DataTree& tree, DataNode* data, const DataNode* templateNode, RowOrder order)
@@ -51,6 +66,7 @@ void DataPlacement::reset(DataTree& tree, DataNode* data, const DataNode* templa
         valid = false;
     hourRows_.clear();
     hourRowsInTime_.clear();
+    namedRows_.clear();
 }
 
 DataNode* DataPlacement::levelNode(Level level, DataNode* parent, int key)
@@ -111,6 +127,21 @@ DataNode* DataPlacement::makeRowInTime(DataNode* hour, std::string_view key)
     return row;
 }
 
+// The row's "timestamp" and "timestampCSV". A row of the same key copied
+// with the same attributes got the same list before: it is shared.
+void DataPlacement::nameRow(DataNode* row, const std::string& key)
+{
+    const DataAttribute* copied = row->attributes();
+    auto [named, made] = namedRows_.try_emplace(key, NamedRow{copied, nullptr});
+    if (!made && named->second.copied == copied) {
+        tree_->shareAttributes(row, named->second.named);
+        return;
+    }
+    tree_->setAttribute(row, "timestamp", key);
+    tree_->setAttribute(row, "timestampCSV", key);
+    named->second = {copied, row->attributes()};
+}
+
 void DataPlacement::indexHour(DataNode* hour)
 {
     hourRows_.clear();
@@ -137,7 +168,7 @@ DataNode* DataPlacement::datalineFor(const DateTimeFields& fields)
         return nullptr;
 
     char key[32];
-    std::snprintf(key, sizeof key, "%02d:%02d", fields.minute, fields.second);
+    rowKey(fields.minute, fields.second, key);
     auto found = hourRows_.find(key);
     if (found != hourRows_.end())
         return found->second;
@@ -145,8 +176,7 @@ DataNode* DataPlacement::datalineFor(const DateTimeFields& fields)
     if (!row)
         return nullptr;
     tree_->setName(row, "dataline");
-    tree_->setAttribute(row, "timestamp", key);
-    tree_->setAttribute(row, "timestampCSV", key);
+    nameRow(row, key);
     hourRows_.emplace(key, row);
     return row;
 }

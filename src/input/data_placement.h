@@ -7,6 +7,7 @@
 
 namespace tsl {
 
+class DataAttribute;
 class DataTree;
 class DataNode;
 struct DateTimeFields;
@@ -32,6 +33,7 @@ private:
     DataNode* makeYear(DataNode* data, int year);
     DataNode* makeRowInTime(DataNode* hour, std::string_view key);
     void indexHour(DataNode* hour);
+    void nameRow(DataNode* row, const std::string& key);
 
     DataTree* tree_ = nullptr;
     DataNode* data_ = nullptr;
@@ -44,6 +46,12 @@ private:
     // The same rows in the order of their keys, kept only when rows are
     // placed in time.
     std::map<std::string, DataNode*, std::less<>> hourRowsInTime_;
+    // By key, the attributes a row was last copied with and those it got.
+    struct NamedRow {
+        const DataAttribute* copied;
+        const DataAttribute* named;
+    };
+    std::unordered_map<std::string, NamedRow> namedRows_;
 };
 
 } // namespace tsl

@@ -705,6 +705,12 @@ const DataAttribute* DataTree::setAttributeInt(DataNode* node, std::string_view 
     return setAttribute(node, name, std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
+void DataTree::shareAttributes(DataNode* node, const DataAttribute* list)
+{
+    if (node && node->attributes() != list)
+        links(node).attributes = list;
+}
+
 const DataAttribute* DataTree::appendAttribute(DataNode* node, std::string_view name, std::string_view value)
 {
     if (!node)

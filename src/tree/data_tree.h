@@ -125,6 +125,9 @@ public:
     const DataAttribute* setAttribute(DataNode* node, std::string_view name, std::string_view value);
     const DataAttribute* setAttributeInt(DataNode* node, std::string_view name, std::int32_t value);
     static const DataAttribute* findAttribute(const DataNode* node, std::string_view name);
+    // Gives node an attribute list that a node of this tree has or had:
+    // lists are kept once, for the tree's life, and never change.
+    void shareAttributes(DataNode* node, const DataAttribute* list);
     // Appends an attribute as it stands, duplicates and empty values included
     // (the XML reader keeps what the file says).
     const DataAttribute* appendAttribute(DataNode* node, std::string_view name, std::string_view value);
