@@ -376,7 +376,7 @@ void DataFileReader::startReadAhead()
                           static_cast<std::size_t>(leadingColumns(context_.dateFormat())) + extraPreparedFields;
     setup.linesPerBlock = tuning_.linesPerBlock;
     try {
-        readAhead_ = std::make_unique<ReadAhead>(setup);
+        readAhead_ = std::make_unique<ReadAhead>(setup, tree_);
     } catch (const std::exception&) {
         readAhead_.reset();
     }

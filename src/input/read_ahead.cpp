@@ -3,11 +3,13 @@
 #include "input/cell_number.h"
 #include "input/line_rules.h"
 #include "input/text_line_reader.h"
+#include "tree/data_tree.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <unistd.h>
 
 namespace tsl {
@@ -21,7 +23,7 @@ constexpr std::size_t blockText = std::size_t{256} << 10;
 
 } // namespace
 
-ReadAhead::ReadAhead(const Setup& setup) : setup_(setup), delimiter_(setup.delimiter)
+ReadAhead::ReadAhead(const Setup& setup, DataTree& tree) : setup_(setup), delimiter_(setup.delimiter), tree_(tree)
 {
     // Left uninitialised: memory that the lines do not reach costs nothing.
     rawSize_ = std::max(rawCapacity, 2 * (setup_.lineLimit + 2));
@@ -36,6 +38,7 @@ ReadAhead::ReadAhead(const Setup& setup) : setup_(setup), delimiter_(setup.delim
     if (::lseek(setup_.descriptor, static_cast<off_t>(setup_.from), SEEK_SET) < 0)
         atEnd_ = true; // as a read that fails: no more lines
     thread_ = std::thread([this] { run(); });
+    tree_.setChunkSupplier(this);
 }
 
 ReadAhead::~ReadAhead()
@@ -47,6 +50,31 @@ ReadAhead::~ReadAhead()
     consumed_.notify_all();
     if (thread_.joinable())
         thread_.join();
+    tree_.setChunkSupplier(nullptr);
+    tree_.adoptChunk(readyChunk_);
+}
+
+void* ReadAhead::takeChunk()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    chunkWanted_ = true;
+    return std::exchange(readyChunk_, nullptr);
+}
+
+// A file whose lines make no new rows takes no chunk, and none is made for it.
+void ReadAhead::keepChunkReady()
+{
+    if (!BlockArena::carvesChunks())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (readyChunk_ || !chunkWanted_)
+            return;
+        chunkWanted_ = false;
+    }
+    void* chunk = BlockArena::readyChunk();
+    std::lock_guard<std::mutex> lock(mutex_);
+    readyChunk_ = chunk;
 }
 
 const PreparedLine* ReadAhead::next()
@@ -102,6 +130,7 @@ void ReadAhead::run() noexcept
         filled_.notify_one();
         if (block.last)
             return;
+        keepChunkReady();
     }
 }
 

@@ -9,7 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "tree/block_arena.h"
+
 namespace tsl {
+
+class DataTree;
 
 // One data line as the helper thread of ReadAhead prepared it.
 //
@@ -44,7 +48,11 @@ struct PreparedLine {
 // search, the time grid, Stop Reading): it takes the lines in their order and
 // uses the prepared parts as shortcuts. The thread reads at most a few blocks
 // ahead and ends with this object, wherever the read stops.
-class ReadAhead {
+//
+// Between blocks it also keeps a chunk of memory ready for the tree, so that
+// the kernel's work of finding and clearing the pages of new rows is done on
+// its time (see ChunkSupplier).
+class ReadAhead : private ChunkSupplier {
 public:
     struct Setup {
         int descriptor = -1;  // read from `from` on; its offset moves as the file is read
@@ -57,8 +65,9 @@ public:
     };
 
     // Everything the thread needs is allocated here: may throw
-    // std::bad_alloc or std::system_error, and then no thread runs.
-    explicit ReadAhead(const Setup& setup);
+    // std::bad_alloc or std::system_error, and then no thread runs. The tree
+    // takes its new memory from here while this lives.
+    ReadAhead(const Setup& setup, DataTree& tree);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -90,7 +99,9 @@ private:
     };
     static constexpr std::size_t blockCount = 4;
 
+    void* takeChunk() override;
     void run() noexcept;
+    void keepChunkReady();
     void fillBlock(Block& block);
     bool refill();
     void prepare(Block& block, LineRecord& record, const char* line);
@@ -112,6 +123,12 @@ private:
     std::size_t producedCount_ = 0; // blocks filled
     std::size_t consumedCount_ = 0; // blocks the reader is done with
     std::atomic<bool> stop_ = false;
+
+    // Ready for the tree: one chunk at a time, made by the thread once the
+    // tree has asked for one.
+    void* readyChunk_ = nullptr;
+    bool chunkWanted_ = false;
+    DataTree& tree_;
 
     // The reader's side.
     std::size_t taken_ = 0;

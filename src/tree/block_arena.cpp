@@ -27,13 +27,18 @@ std::size_t BlockArena::rounded(std::size_t size)
     return (size + blockAlignment - 1) / blockAlignment * blockAlignment;
 }
 
-void BlockArena::newChunk()
+bool BlockArena::carvesChunks()
+{
+    return !addressSanitizerBuild;
+}
+
+void* BlockArena::mapChunk() noexcept
 {
     // Twice the size, to cut an aligned chunk out of it: huge pages need the
     // alignment.
     void* mapped = ::mmap(nullptr, 2 * chunkSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
-        throw std::bad_alloc();
+        return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + chunkSize - 1) & ~(std::uintptr_t{chunkSize} - 1);
     if (aligned > start)
@@ -44,7 +49,43 @@ void BlockArena::newChunk()
     void* chunk = reinterpret_cast<void*>(aligned);
     // Only advice: where the kernel has no huge page to give, small pages serve.
     ::madvise(chunk, chunkSize, MADV_HUGEPAGE);
+    return chunk;
+}
+
+void* BlockArena::readyChunk() noexcept
+{
+    void* chunk = mapChunk();
+    if (chunk) {
+        // A write to each page makes the kernel find and clear it now.
+        auto* bytes = static_cast<volatile char*>(chunk);
+        for (std::size_t offset = 0; offset < chunkSize; offset += 4096)
+            bytes[offset] = 0;
+    }
+    return chunk;
+}
+
+void BlockArena::adoptChunk(void* chunk)
+{
+    if (!chunk)
+        return;
     chunks_.push_back(chunk);
+    spare_.push_back(chunk);
+}
+
+void BlockArena::newChunk()
+{
+    void* chunk = nullptr;
+    if (!spare_.empty()) {
+        chunk = spare_.back();
+        spare_.pop_back();
+    } else if (supplier_ && (chunk = supplier_->takeChunk())) {
+        chunks_.push_back(chunk);
+    } else {
+        chunk = mapChunk();
+        if (!chunk)
+            throw std::bad_alloc();
+        chunks_.push_back(chunk);
+    }
     next_ = static_cast<char*>(chunk);
     left_ = chunkSize;
 }

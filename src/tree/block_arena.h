@@ -6,6 +6,19 @@
 
 namespace tsl {
 
+// Chunks for a BlockArena made ready ahead of need, elsewhere: finding and
+// clearing the pages of a large tree is much of the kernel's work for it,
+// and another thread can do it before the tree needs them.
+class ChunkSupplier {
+public:
+    // A chunk from BlockArena::readyChunk, or null when none is ready. Each
+    // call tells that the arena needs chunks: a supplier makes them only then.
+    virtual void* takeChunk() = 0;
+
+protected:
+    ~ChunkSupplier() = default;
+};
+
 // Memory for the tree's many blocks of a few sizes (rows of cells, slots of
 // nodes). A year of readings is millions of cells: taking them from large
 // chunks that the kernel backs with huge pages where it can costs a page fault
@@ -31,6 +44,17 @@ public:
     // Larger blocks are allocations of their own.
     static constexpr std::size_t largestCarved = chunkSize / 8;
 
+    // Whether blocks are carved from chunks (not under the sanitizer).
+    static bool carvesChunks();
+    // A chunk of chunkSize bytes with its pages already in place, from any
+    // thread; null when the system has no memory for it.
+    static void* readyChunk() noexcept;
+    // New chunks are taken from the supplier while it has them (none: the
+    // arena maps its own).
+    void setSupplier(ChunkSupplier* supplier) { supplier_ = supplier; }
+    // A chunk from readyChunk that the arena keeps for its next blocks.
+    void adoptChunk(void* chunk);
+
 private:
     struct FreeBlock {
         FreeBlock* next;
@@ -38,7 +62,11 @@ private:
     static std::size_t rounded(std::size_t size);
     void newChunk();
 
+    static void* mapChunk() noexcept;
+
     std::vector<void*> chunks_;
+    std::vector<void*> spare_;
+    ChunkSupplier* supplier_ = nullptr;
     char* next_ = nullptr;
     std::size_t left_ = 0;
     std::unordered_map<std::size_t, FreeBlock*> freeBySize_;

@@ -742,6 +742,16 @@ const void* DataTree::packedLayout(const DataNode* row)
     return (packed && !packed->links) ? packed->shape : nullptr;
 }
 
+void DataTree::setChunkSupplier(ChunkSupplier* supplier)
+{
+    arena_->setSupplier(supplier);
+}
+
+void DataTree::adoptChunk(void* chunk)
+{
+    arena_->adoptChunk(chunk);
+}
+
 DataTree::PackedCells DataTree::packedCells(const DataNode* row)
 {
     PackedCells cells;

@@ -91,6 +91,7 @@ enum class XmlReadEnd {
 };
 
 class BlockArena;
+class ChunkSupplier;
 class NameTable;
 class NodePool;
 class AttributePool;
@@ -157,6 +158,12 @@ public:
         std::size_t count_ = 0;
     };
     static PackedCells packedCells(const DataNode* row);
+
+    // While a supplier is set, new memory for nodes and rows comes from it
+    // where it has some ready (see ChunkSupplier); a chunk it has left over
+    // can be handed to the tree for later.
+    void setChunkSupplier(ChunkSupplier* supplier);
+    void adoptChunk(void* chunk);
 
     void writeXml(const DataNode* node, std::FILE* file) const;
     static std::string formatNode(const DataNode* node);
