@@ -298,6 +298,12 @@ public:
     // equal source.
     const RowShape* last = nullptr;
     std::vector<ShapeSource> lastSource;
+    // The node that last gave that shape, and the count of changes among its
+    // children since (DataTree::noteChangeBelow): while none, its copies
+    // take the shape without a look at its children.
+    const DataNode* lastSourceNode = nullptr;
+    std::uint64_t changesBelowSource = 0;
+    std::uint64_t changesWhenLastSeen = 0;
 
     const RowShape* intern(RowShape&& shape)
     {
@@ -503,6 +509,22 @@ void DataTree::linkLast(DataNode* parent, DataNode* child)
     lastAppendParent_ = parent;
     lastAppendChild_ = child;
     noteSubtreeNames(parent, TreeSearch::nameEntry(child)->bit | TreeSearch::namesBelow(child));
+    noteChildrenChanged(parent);
+}
+
+// parent's children changed, or one of them did: its name, attributes or
+// whether it has children of its own.
+void DataTree::noteChildrenChanged(const DataNode* parent)
+{
+    noteChangeBelow(parent);
+    if (parent)
+        noteChangeBelow(parent->parent());
+}
+
+void DataTree::noteChangeBelow(const DataNode* node)
+{
+    if (node && node == shapes_->lastSourceNode)
+        ++shapes_->changesBelowSource;
 }
 
 void DataTree::linkAfter(DataNode* parent, DataNode* previous, DataNode* child)
@@ -515,6 +537,7 @@ void DataTree::linkAfter(DataNode* parent, DataNode* previous, DataNode* child)
         links(previous).nextSibling = child;
     }
     noteSubtreeNames(parent, TreeSearch::nameEntry(child)->bit | TreeSearch::namesBelow(child));
+    noteChildrenChanged(parent);
 }
 
 DataNode* DataTree::addChild(DataNode* parent, std::string_view name)
@@ -595,6 +618,7 @@ void DataTree::copyBelow(FullNode* copy, const DataNode* source)
             copyInto(copy, child);
     }
     copy->attributes_ = copiedAttributes(source->attributes());
+    noteChildrenChanged(copy->parent_);
 }
 
 // A node whose children are all leaves (a template and its labels) is copied
@@ -619,6 +643,9 @@ bool DataTree::copyAsPackedRow(FullNode* copy, const DataNode* source)
 // without its being made anew.
 const RowShape* DataTree::rowShapeOf(const DataNode* source)
 {
+    if (source == shapes_->lastSourceNode && shapes_->changesBelowSource == shapes_->changesWhenLastSeen)
+        return shapes_->last;
+    shapes_->lastSourceNode = nullptr;
     const DataNode* first = source->firstChild();
     if (!first)
         return nullptr;
@@ -631,6 +658,8 @@ const RowShape* DataTree::rowShapeOf(const DataNode* source)
         same = same && count < seen.size() && seen[count].name == TreeSearch::nameEntry(child) &&
                seen[count].attributes == child->attributes();
     }
+    shapes_->lastSourceNode = source;
+    shapes_->changesWhenLastSeen = shapes_->changesBelowSource;
     if (same && count == seen.size())
         return shapes_->last;
 
@@ -692,8 +721,10 @@ const DataAttribute* DataTree::setAttribute(DataNode* node, std::string_view nam
     const NameEntry* entry = a ? a->name_ : names_->intern(name);
     const DataAttribute* changed = attributes_->make(entry, value, rest);
     const DataAttribute* list = attributes_->rebuild(before, changed);
-    if (list != node->attributes())
+    if (list != node->attributes()) {
         links(node).attributes = list;
+        noteChangeBelow(node->parent());
+    }
     return changed;
 }
 
@@ -707,8 +738,10 @@ const DataAttribute* DataTree::setAttributeInt(DataNode* node, std::string_view 
 
 void DataTree::shareAttributes(DataNode* node, const DataAttribute* list)
 {
-    if (node && node->attributes() != list)
+    if (node && node->attributes() != list) {
         links(node).attributes = list;
+        noteChangeBelow(node->parent());
+    }
 }
 
 const DataAttribute* DataTree::appendAttribute(DataNode* node, std::string_view name, std::string_view value)
@@ -720,6 +753,7 @@ const DataAttribute* DataTree::appendAttribute(DataNode* node, std::string_view 
         all.push_back(a);
     const DataAttribute* added = attributes_->make(names_->intern(name), value, nullptr);
     links(node).attributes = attributes_->rebuild(all, added);
+    noteChangeBelow(node->parent());
     return added;
 }
 
@@ -732,6 +766,7 @@ void DataTree::setName(DataNode* node, std::string_view name)
         return;
     links(node).name = entry;
     noteSubtreeNames(node->parent(), entry->bit);
+    noteChangeBelow(node->parent());
 }
 
 const void* DataTree::packedLayout(const DataNode* row)
@@ -788,6 +823,7 @@ void DataTree::unlink(DataNode* node)
     }
     links(node).nextSibling = nullptr;
     lastAppendParent_ = lastAppendChild_ = nullptr;
+    noteChildrenChanged(parent);
 }
 
 void DataTree::detachNode(DataNode* node)
@@ -805,6 +841,9 @@ void DataTree::detachNode(DataNode* node)
 // its row and goes with the row.
 void DataTree::destroy(DataNode* node)
 {
+    if (node == shapes_->lastSourceNode)
+        shapes_->lastSourceNode = nullptr; // its slot may hold another node next
+    noteChangeBelow(node->parent());
     if (node->kind_ == DataNode::Kind::Cell) {
         node->text_.clear();
         return;
@@ -846,6 +885,7 @@ void DataTree::freeSubtree(DataNode* node)
     refs.firstChild = nullptr;
     refs.attributes = nullptr;
     refs.subtreeNames = 0;
+    noteChildrenChanged(node);
     if (node->kind_ == DataNode::Kind::Full) {
         auto* full = static_cast<FullNode*>(node);
         if (full->packed_) {

@@ -187,6 +187,8 @@ private:
     void copyBelow(FullNode* copy, const DataNode* source);
     bool copyAsPackedRow(FullNode* copy, const DataNode* source);
     const RowShape* rowShapeOf(const DataNode* source);
+    void noteChildrenChanged(const DataNode* parent);
+    void noteChangeBelow(const DataNode* node);
     const DataAttribute* copiedAttributes(const DataAttribute* source);
     void freeSubtree(DataNode* node);
     void destroy(DataNode* node);

@@ -130,6 +130,8 @@ TEST(PackedRows, ManyRowsShareOneShapeUntilTheTemplateChanges)
     f.tree.deleteNode(f.tree.findNode(f.templ, "item")->nextSibling()->nextSibling());
     EXPECT_EQ(cells(f.newRow("64")), "dataline[timestamp=64](label[value=T2b;order=2],item[value=T3;order=3],"
                                      "label[value=T4;order=4])");
+    f.tree.detachNode(f.templ->firstChild());
+    EXPECT_EQ(cells(f.newRow("65")), "dataline[timestamp=65](item[value=T3;order=3],label[value=T4;order=4])");
     f.tree.deleteNode(f.tree.findNode(f.tree.root(), "data"));
     EXPECT_EQ(f.tree.findNode(f.tree.root(), "dataline"), nullptr);
 
