@@ -158,31 +158,38 @@ std::size_t formatCell(float value, char (&out)[cellTextCapacity])
     static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
                                     "4041424344454647484950515253545556575859606162636465666768697071727374757677787980"
                                     "81828384858687888990919293949596979899";
-    char digits[24];
-    char* const end = digits + sizeof digits;
-    char* p = end - 2;
-    std::memcpy(p, pairs + 2 * (hundredths % 100), 2);
-    *--p = '.';
-    std::uint64_t whole = hundredths / 100;
-    for (; whole >= 100; whole /= 100) {
-        p -= 2;
-        std::memcpy(p, pairs + 2 * (whole % 100), 2);
-    }
-    if (whole >= 10) {
-        p -= 2;
-        std::memcpy(p, pairs + 2 * whole, 2);
-    } else {
-        *--p = static_cast<char>('0' + whole);
-    }
+    const std::uint64_t whole = hundredths / 100;
+    const auto cents = static_cast<unsigned>(hundredths % 100);
+    int wholeDigits = 1;
+    for (std::uint64_t rest = whole; rest >= 10; rest /= 10)
+        ++wholeDigits;
+    const int length = wholeDigits + 3 + (negative ? 1 : 0);
+    const int pad = length < 5 ? 5 - length : 0;
+    char* p = out;
+    for (int i = 0; i < pad; ++i)
+        *p++ = ' ';
     if (negative)
-        *--p = '-';
-
-    const auto n = static_cast<std::size_t>(end - p);
-    const std::size_t pad = n < 5 ? 5 - n : 0;
-    std::memset(out, ' ', pad);
-    std::memcpy(out + pad, p, n);
-    out[pad + n] = '\0';
-    return pad + n;
+        *p++ = '-';
+    // The whole part from its last digit back, two at a time.
+    char* digit = p + wholeDigits;
+    std::uint64_t rest = whole;
+    for (; rest >= 100; rest /= 100) {
+        digit -= 2;
+        digit[0] = pairs[2 * (rest % 100)];
+        digit[1] = pairs[2 * (rest % 100) + 1];
+    }
+    if (rest >= 10) {
+        digit[-2] = pairs[2 * rest];
+        digit[-1] = pairs[2 * rest + 1];
+    } else {
+        digit[-1] = static_cast<char>('0' + rest);
+    }
+    p += wholeDigits;
+    p[0] = '.';
+    p[1] = pairs[2 * cents];
+    p[2] = pairs[2 * cents + 1];
+    p[3] = '\0';
+    return static_cast<std::size_t>(pad + length);
 }
 
 std::size_t formatCell(double value, int decimals, char (&out)[preciseCellTextCapacity])
