@@ -17,7 +17,7 @@ namespace tsl {
 namespace {
 
 // Bytes of the file read at a time.
-constexpr std::size_t rawCapacity = std::size_t{256} << 10;
+constexpr std::size_t rawCapacity = std::size_t{128} << 10;
 // Bytes of line text a block holds (at least two of the longest lines).
 constexpr std::size_t blockText = std::size_t{256} << 10;
 
@@ -54,24 +54,31 @@ ReadAhead::~ReadAhead()
     tree_.adoptChunk(readyChunk_);
 }
 
+void ReadAhead::chunkSoonWanted()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        chunkWanted_ = true;
+    }
+    consumed_.notify_one();
+}
+
 void* ReadAhead::takeChunk()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    chunkWanted_ = true;
     return std::exchange(readyChunk_, nullptr);
 }
 
-// A file whose lines make no new rows takes no chunk, and none is made for it.
 void ReadAhead::keepChunkReady()
 {
-    if (!BlockArena::carvesChunks())
-        return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (readyChunk_ || !chunkWanted_)
             return;
         chunkWanted_ = false;
     }
+    if (!BlockArena::carvesChunks())
+        return;
     void* chunk = BlockArena::readyChunk();
     std::lock_guard<std::mutex> lock(mutex_);
     readyChunk_ = chunk;
@@ -109,15 +116,27 @@ const PreparedLine* ReadAhead::next()
 }
 
 // The helper thread: fills the blocks in turn, never more than blockCount
-// ahead of the reader, until the file ends or the reader goes.
+// ahead of the reader, until the file ends or the reader goes, and while it
+// waits for a block to fill makes a chunk ready for the tree, when it is told
+// one will be wanted.
 void ReadAhead::run() noexcept
 {
-    for (std::size_t n = 0;; ++n) {
+    for (std::size_t n = 0;;) {
+        bool blockFree;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            consumed_.wait(lock, [&] { return stop_ || n - consumedCount_ < blockCount; });
+            consumed_.wait(lock, [&] {
+                return stop_ || n - consumedCount_ < blockCount || (chunkWanted_ && !readyChunk_);
+            });
             if (stop_)
                 return;
+            blockFree = n - consumedCount_ < blockCount;
+        }
+        // Only a thread that is ahead makes chunks: one that is behind is
+        // better at its lines, and the tree clears its own pages then.
+        if (!blockFree) {
+            keepChunkReady();
+            continue;
         }
         Block& block = blocks_[n % blockCount];
         fillBlock(block);
@@ -125,12 +144,11 @@ void ReadAhead::run() noexcept
             return;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            producedCount_ = n + 1;
+            producedCount_ = ++n;
         }
         filled_.notify_one();
         if (block.last)
             return;
-        keepChunkReady();
     }
 }
 

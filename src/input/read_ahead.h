@@ -49,9 +49,9 @@ struct PreparedLine {
 // uses the prepared parts as shortcuts. The thread reads at most a few blocks
 // ahead and ends with this object, wherever the read stops.
 //
-// Between blocks it also keeps a chunk of memory ready for the tree, so that
-// the kernel's work of finding and clearing the pages of new rows is done on
-// its time (see ChunkSupplier).
+// When it is ahead of the reader it also makes a chunk of memory ready for
+// the tree, so that the kernel's work of finding and clearing the pages of
+// new rows is done on its time (see ChunkSupplier).
 class ReadAhead : private ChunkSupplier {
 public:
     struct Setup {
@@ -97,8 +97,9 @@ private:
         std::size_t fieldsUsed = 0;
         bool last = false;
     };
-    static constexpr std::size_t blockCount = 4;
+    static constexpr std::size_t blockCount = 3;
 
+    void chunkSoonWanted() override;
     void* takeChunk() override;
     void run() noexcept;
     void keepChunkReady();
@@ -124,8 +125,8 @@ private:
     std::size_t consumedCount_ = 0; // blocks the reader is done with
     std::atomic<bool> stop_ = false;
 
-    // Ready for the tree: one chunk at a time, made by the thread once the
-    // tree has asked for one.
+    // Ready for the tree: one chunk at a time, made by the thread when the
+    // tree's arena says it will want one.
     void* readyChunk_ = nullptr;
     bool chunkWanted_ = false;
     DataTree& tree_;

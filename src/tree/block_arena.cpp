@@ -88,6 +88,7 @@ void BlockArena::newChunk()
     }
     next_ = static_cast<char*>(chunk);
     left_ = chunkSize;
+    supplierTold_ = false;
 }
 
 void* BlockArena::allocate(std::size_t size)
@@ -106,6 +107,10 @@ void* BlockArena::allocate(std::size_t size)
     void* block = next_;
     next_ += size;
     left_ -= size;
+    if (left_ < chunkSize / 4 && supplier_ && !supplierTold_) {
+        supplierTold_ = true;
+        supplier_->chunkSoonWanted();
+    }
     return block;
 }
 

@@ -11,8 +11,11 @@ namespace tsl {
 // and another thread can do it before the tree needs them.
 class ChunkSupplier {
 public:
-    // A chunk from BlockArena::readyChunk, or null when none is ready. Each
-    // call tells that the arena needs chunks: a supplier makes them only then.
+    // The arena's chunk is three quarters used: a ready chunk will be taken
+    // soon. A supplier makes a chunk only then, so that a read which makes
+    // no more rows leaves none unused.
+    virtual void chunkSoonWanted() = 0;
+    // A chunk from BlockArena::readyChunk, or null when none is ready.
     virtual void* takeChunk() = 0;
 
 protected:
@@ -69,6 +72,7 @@ private:
     ChunkSupplier* supplier_ = nullptr;
     char* next_ = nullptr;
     std::size_t left_ = 0;
+    bool supplierTold_ = false;
     std::unordered_map<std::size_t, FreeBlock*> freeBySize_;
 };
 
