@@ -153,6 +153,12 @@ TEST(ReadAhead, SameLogAndDataAsOneThread)
              s.bracketEnabled = true;
          }},
         {"semicolons and tabs", {messyLogger(4, ';'), messyLogger(5, '\t')}, [](ToolSettings&) {}},
+        {"three decimals, rows in time order",
+         {messyLogger(10), messyLogger(11)},
+         [](ToolSettings& s) {
+             s.decimals = 3;
+             s.sortRows = true;
+         }},
         // Three layouts: the first file starts the format search, the others
         // are read in the layout it found, and fail to match it.
         {"loggers in three layouts",
