@@ -64,11 +64,17 @@ void* BlockArena::readyChunk() noexcept
     return chunk;
 }
 
-void BlockArena::adoptChunk(void* chunk)
+void BlockArena::adoptChunk(void* chunk) noexcept
 {
     if (!chunk)
         return;
-    chunks_.push_back(chunk);
+    try {
+        spare_.reserve(spare_.size() + 1);
+        chunks_.push_back(chunk);
+    } catch (const std::bad_alloc&) {
+        ::munmap(chunk, chunkSize); // not kept, not lost
+        return;
+    }
     spare_.push_back(chunk);
 }
 

@@ -56,7 +56,7 @@ public:
     // arena maps its own).
     void setSupplier(ChunkSupplier* supplier) { supplier_ = supplier; }
     // A chunk from readyChunk that the arena keeps for its next blocks.
-    void adoptChunk(void* chunk);
+    void adoptChunk(void* chunk) noexcept;
 
 private:
     struct FreeBlock {

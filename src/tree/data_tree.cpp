@@ -782,7 +782,7 @@ void DataTree::setChunkSupplier(ChunkSupplier* supplier)
     arena_->setSupplier(supplier);
 }
 
-void DataTree::adoptChunk(void* chunk)
+void DataTree::adoptChunk(void* chunk) noexcept
 {
     arena_->adoptChunk(chunk);
 }

@@ -163,7 +163,7 @@ public:
     // where it has some ready (see ChunkSupplier); a chunk it has left over
     // can be handed to the tree for later.
     void setChunkSupplier(ChunkSupplier* supplier);
-    void adoptChunk(void* chunk);
+    void adoptChunk(void* chunk) noexcept;
 
     void writeXml(const DataNode* node, std::FILE* file) const;
     static std::string formatNode(const DataNode* node);
