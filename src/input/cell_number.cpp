@@ -134,7 +134,23 @@ double parseReading(const char* text, const char* end)
 
 double parseReadingBeforeNul(const char* text, const char*& stop)
 {
-    return parseNumber<false>(text, nullptr, stop);
+    // Most readings are a few digits with a point and some decimals: at most
+    // 15 digits make a mantissa below 2^53, and that over an exact power of
+    // ten is the correctly rounded value, as parseNumber would find it.
+    const char* p = text;
+    const bool negative = *p == '-';
+    p += negative;
+    std::uint64_t mantissa = 0;
+    const char* q = readDigits<false>(p, nullptr, mantissa);
+    const char* r = q;
+    if (*q == '.')
+        r = readDigits<false>(q + 1, nullptr, mantissa);
+    const std::ptrdiff_t decimals = r > q ? r - q - 1 : 0;
+    if (q == p || (q - p) + decimals > 15 || *r == 'e' || *r == 'E')
+        return parseNumber<false>(text, nullptr, stop);
+    stop = r;
+    const double value = static_cast<double>(mantissa) / exactPowers[decimals];
+    return negative ? -value : value;
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])

@@ -65,6 +65,32 @@ TEST(ParseReading, TheLongestDecimalPrefixOrZero)
     }
 }
 
+// A line's text ends at a NUL byte: the same reading and the same end as
+// within a range, on both sides of its short cut for plain decimals (15
+// digits, a sign, a point without digits on either side, an exponent).
+TEST(ParseReading, BeforeNulAsWithinRange)
+{
+    std::vector<std::string> texts = {
+        "21.5,3", "-3.25\n", "-0", "-0.00", "0", "5.", ".5", "-.25x", "-", ".", "", "e5", "12e", "12.5e2,",
+        "12.5E-1", "7;8", "  4.5", "\t+7", "+7", "--3", "123456789012345", "1234567890123456", "12345678.9012345",
+        "12345678.90123456", "0.000000000000001", "0.0000000000000001", "9007199254740993", "99999999999999.99",
+        "00000000000000000000000012.5", std::string(400, '9'), std::string(30, '1') + "." + std::string(30, '2'),
+    };
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> values(-1e5, 1e5);
+    for (int i = 0; i < 20000; ++i)
+        texts.push_back(std::to_string(values(random)).substr(0, 3 + i % 14) + (i % 3 ? "," : ""));
+    for (const std::string& text : texts) {
+        const char* within = nullptr;
+        const char* beforeNul = nullptr;
+        const double expected = parseReading(text.data(), text.data() + text.size(), within);
+        const double value = parseReadingBeforeNul(text.c_str(), beforeNul);
+        ASSERT_EQ(value, expected) << text;
+        ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
+        ASSERT_EQ(beforeNul, within) << text;
+    }
+}
+
 // Exact ties, signs, non-finite and huge values, every multiple of 1/1024
 // over a range (many exact ties) and random bit patterns.
 TEST(FormatCell, WritesWhatPrintfWrites)
