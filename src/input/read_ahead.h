@@ -86,8 +86,10 @@ private:
         bool passedOver;
         bool allFields;
     };
-    // Sized once: filling a block allocates nothing.
-    struct Block {
+    // Sized once: filling a block allocates nothing. Each on cache lines of
+    // its own: the thread writes to one at every line while the reader reads
+    // the one before.
+    struct alignas(64) Block {
         std::unique_ptr<char[]> text;
         std::size_t textSize = 0;
         std::size_t textUsed = 0;
@@ -131,8 +133,9 @@ private:
     bool chunkWanted_ = false;
     DataTree& tree_;
 
-    // The reader's side.
-    std::size_t taken_ = 0;
+    // The reader's side, written at every line: away from what the thread
+    // reads as often (stop_).
+    alignas(64) std::size_t taken_ = 0;
     const Block* current_ = nullptr;
     std::size_t index_ = 0;
     PreparedLine line_;
