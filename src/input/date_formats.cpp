@@ -121,22 +121,11 @@ std::size_t applyLinePrefixRule(CommandContext& context, std::string_view line)
     return leadWidth;
 }
 
-std::size_t parseSlashFamily(CommandContext& context, std::string_view line, char delimiter,
-                             DateFormatId format, DateTimeFields& fields)
+// The three numbers of a slash date in the layout's order: day first
+// (0, 2), month first (1, 3), or year first; layouts 0 to 3 write two-digit
+// years.
+[[gnu::always_inline]] inline void setSlashDate(DateFormatId format, int first, int second, int third, DateTimeFields& fields)
 {
-    std::size_t start = applyLinePrefixRule(context, line);
-    while (at(line, start) == ' ')
-        ++start;
-
-    std::size_t firstSlash = find(line, '/', start);
-    std::size_t secondSlash = firstSlash == npos ? npos : find(line, '/', firstSlash + 1);
-    if (secondSlash == npos) {
-        logMismatch(context, slashMismatch);
-        return npos;
-    }
-    int first = readInt(from(line, start));
-    int second = readInt(from(line, firstSlash + 1));
-    int third = readInt(from(line, secondSlash + 1));
     if (format <= 3)
         third = twoDigitYear(third);
     if (format == 0 || format == 2) {
@@ -152,11 +141,13 @@ std::size_t parseSlashFamily(CommandContext& context, std::string_view line, cha
         fields.month = second;
         fields.day = third;
     }
+}
 
-    // The time follows a blank inside the date field, or the delimiter; a
-    // start found far away belongs to something else, and the time is taken
-    // to follow a four-digit year.
-    const std::size_t rest = secondSlash + 1;
+// The time follows a blank inside the date field, or the delimiter; a start
+// found far away belongs to something else, and the time is taken to follow
+// a four-digit year. rest is the place after the date's second slash.
+[[gnu::always_inline]] inline std::size_t slashTimeStart(std::string_view line, std::size_t rest, char delimiter)
+{
     std::size_t timeStart = npos;
     std::size_t blank = find(line, ' ', rest);
     if (blank != npos && find(line, ':', blank + 1) != npos)
@@ -165,24 +156,49 @@ std::size_t parseSlashFamily(CommandContext& context, std::string_view line, cha
         timeStart = find(line, delimiter, rest);
     if (timeStart == npos || timeStart - rest > 15)
         timeStart = rest + 4;
+    return timeStart;
+}
 
+// Hour, minute and optional second after timeStart; the place after the
+// last colon read, or npos when the time has no minute colon.
+[[gnu::always_inline]] inline std::size_t readSlashTime(std::string_view line, std::size_t timeStart, DateTimeFields& fields)
+{
     const std::size_t hourAt = timeStart + 1;
     std::size_t minuteColon = find(line, ':', hourAt);
-    if (minuteColon == npos) {
+    if (minuteColon == npos)
+        return npos;
+    fields.hour = readInt(from(line, hourAt));
+    fields.minute = readInt(from(line, minuteColon + 1));
+    std::size_t secondColon = find(line, ':', minuteColon + 1);
+    if (secondColon == npos) {
+        fields.second = 0;
+        return minuteColon + 1;
+    }
+    fields.second = readInt(from(line, secondColon + 1));
+    return secondColon + 1;
+}
+
+std::size_t parseSlashFamily(CommandContext& context, std::string_view line, char delimiter,
+                             DateFormatId format, DateTimeFields& fields)
+{
+    std::size_t start = applyLinePrefixRule(context, line);
+    while (at(line, start) == ' ')
+        ++start;
+
+    std::size_t firstSlash = find(line, '/', start);
+    std::size_t secondSlash = firstSlash == npos ? npos : find(line, '/', firstSlash + 1);
+    if (secondSlash == npos) {
         logMismatch(context, slashMismatch);
         return npos;
     }
-    fields.hour = readInt(from(line, hourAt));
-    fields.minute = readInt(from(line, minuteColon + 1));
-    std::size_t lastField = minuteColon + 1;
-    std::size_t secondColon = find(line, ':', minuteColon + 1);
-    if (secondColon != npos) {
-        fields.second = readInt(from(line, secondColon + 1));
-        lastField = secondColon + 1;
-    } else {
-        fields.second = 0;
-    }
+    setSlashDate(format, readInt(from(line, start)), readInt(from(line, firstSlash + 1)),
+                 readInt(from(line, secondSlash + 1)), fields);
 
+    const std::size_t lastField = readSlashTime(line, slashTimeStart(line, secondSlash + 1, delimiter), fields);
+    if (lastField == npos) {
+        logMismatch(context, slashMismatch);
+        return npos;
+    }
     std::size_t readings = delimiter == '\0' ? npos : find(line, delimiter, lastField);
     if (readings == npos) {
         context.log().append(noDelimiterAfterDate);

@@ -50,35 +50,26 @@ bool TimeAlignment::isBoundary(DataInterval interval, int minute, int second)
     return true;
 }
 
-LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
+namespace {
+
+// A date and time that is no valid local time ends the read.
+[[gnu::cold]] LineStep stopOnBadDateTime(CommandContext& context)
 {
-    boundary_ = false;
-    dataline_ = nullptr;
-    if (f.year < 1990)
-        return LineStep::PassOver;
+    MessageLog& log = context.log();
+    log.append("ERROR- Date/Time format not correct.");
+    log.append("   Please clear data, select the correct Date/Time format, and reenter the data.");
+    log.showLast();
+    setReadingState(context, false);
+    context.reading().readInProgress = 0;
+    return LineStep::Fail;
+}
 
-    // Rows sit on whole ten seconds; anything else moves to its minute's
-    // start. The time as read must still be a valid one.
-    if (f.second % 10 != 0) {
-        localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
-        f.second = 0;
-    }
+} // namespace
 
-    std::time_t t;
-    try {
-        t = localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
-    } catch (const LocalTimeError&) {
-        MessageLog& log = context.log();
-        log.append("ERROR- Date/Time format not correct.");
-        log.append("   Please clear data, select the correct Date/Time format, and reenter the data.");
-        log.showLast();
-        setReadingState(context, false);
-        context.reading().readInProgress = 0;
-        return LineStep::Fail;
-    }
-
-    // A line a little earlier than the one before goes back a further ten
-    // seconds, so that it does not land on the row the previous line filled.
+// A line a little earlier than the one before goes back a further ten
+// seconds, so that it does not land on the row the previous line filled.
+[[gnu::always_inline]] inline void TimeAlignment::stepBackFromPrevious(std::time_t& t, DateTimeFields& f) const
+{
     const std::time_t stepBack = (previous_ - t) % 60;
     if (stepBack > 10) {
         t -= 10;
@@ -87,7 +78,12 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
         f.minute = local.tm_min;
         f.second = local.tm_sec;
     }
+}
 
+// Keeps the first, previous and last instants, and says when a day starts.
+// Inlined like the other phases: placeLine runs for every line.
+[[gnu::always_inline]] inline void TimeAlignment::noteInstant(CommandContext& context, std::time_t t)
+{
     if (!haveFirst_) {
         haveFirst_ = true;
         first_ = t;
@@ -105,15 +101,44 @@ LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
     previous_ = t;
     previousDay_ = day;
     last_ = t;
+}
 
-    if (context.bracketEnabled()) {
-        const std::time_t start = localHours_.localTime(f.year, f.month, f.day, bracketStart_.hour,
-                                                        bracketStart_.minute, bracketStart_.second);
-        const std::time_t end = localHours_.localTime(f.year, f.month, f.day, bracketEnd_.hour,
-                                                      bracketEnd_.minute, bracketEnd_.second);
-        if (t < start || t > end)
-            return LineStep::PassOver;
+// Whether the line lies outside the daily window of the bracket.
+inline bool TimeAlignment::outsideBracket(const DateTimeFields& f, std::time_t t)
+{
+    const std::time_t start = localHours_.localTime(f.year, f.month, f.day, bracketStart_.hour,
+                                                    bracketStart_.minute, bracketStart_.second);
+    const std::time_t end = localHours_.localTime(f.year, f.month, f.day, bracketEnd_.hour,
+                                                  bracketEnd_.minute, bracketEnd_.second);
+    return t < start || t > end;
+}
+
+LineStep TimeAlignment::placeLine(CommandContext& context, DateTimeFields& f)
+{
+    boundary_ = false;
+    dataline_ = nullptr;
+    if (f.year < 1990)
+        return LineStep::PassOver;
+
+    // Rows sit on whole ten seconds; anything else moves to its minute's
+    // start. The time as read must still be a valid one: this first call's
+    // error goes to the line's own handler, as a bad line's does.
+    if (f.second % 10 != 0) {
+        localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+        f.second = 0;
     }
+
+    std::time_t t;
+    try {
+        t = localHours_.localTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+    } catch (const LocalTimeError&) {
+        return stopOnBadDateTime(context);
+    }
+
+    stepBackFromPrevious(t, f);
+    noteInstant(context, t);
+    if (context.bracketEnabled() && outsideBracket(f, t))
+        return LineStep::PassOver;
 
     boundary_ = isBoundary(interval_, f.minute, f.second);
     if (!boundary_)

@@ -64,6 +64,11 @@ public:
     static bool isBoundary(DataInterval interval, int minute, int second);
 
 private:
+    // The phases of placeLine.
+    void stepBackFromPrevious(std::time_t& t, DateTimeFields& fields) const;
+    void noteInstant(CommandContext& context, std::time_t t);
+    bool outsideBracket(const DateTimeFields& fields, std::time_t t);
+
     // Inline: it runs for every reading.
     template <class Real>
     void reduce(ColumnAccumulators<Real>& accumulators, int column, Real value, DataNode* label)
