@@ -59,6 +59,8 @@ std::string_view conversionName(int conversion)
     return conversionItems[static_cast<std::size_t>(conversion)];
 }
 
+// formatted and convertedText use strtod and "%7.4f": their callers hold a
+// ClassicNumbers, so that the window's locale cannot turn the point into a comma.
 std::string formatted(float value)
 {
     // Wide enough for the largest single-precision number in "%7.4f".
