@@ -15,6 +15,15 @@ double parseReading(const char* text, const char* end, const char*& stop);
 // The same for a text whose end is a NUL byte, as every line read is.
 double parseReadingBeforeNul(const char* text, const char*& stop);
 
+// Whether c can be part of a reading as parseReading takes it, the white
+// space before it included: a search for a delimiter that cannot be may
+// start where the reading ended.
+constexpr bool mayBeInReading(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' ||
+           c == 'e' || c == 'E';
+}
+
 // Writes value as printf's "%5.2f" writes it, NUL-terminated, and returns
 // the number of characters (at most 63 plus the NUL need fit in 64 bytes).
 constexpr std::size_t cellTextCapacity = 64;

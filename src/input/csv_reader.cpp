@@ -370,10 +370,15 @@ void DataFileReader::startReadAhead()
     ReadAhead::Setup setup;
     setup.descriptor = fd;
     setup.from = file_.position();
+    setup.fileSize = static_cast<std::size_t>(info.st_size);
     setup.lineLimit = dataLineLimit;
     setup.delimiter = delimiter_;
     setup.fieldsPerLine = static_cast<std::size_t>(std::clamp(reading_.labelCount, 0, maxColumns)) +
                           static_cast<std::size_t>(leadingColumns(context_.dateFormat())) + extraPreparedFields;
+    if (tuning_.fieldsPerLine) {
+        setup.fieldsPerLine = std::min(setup.fieldsPerLine, *tuning_.fieldsPerLine);
+        setup.shareFields = false;
+    }
     setup.linesPerBlock = tuning_.linesPerBlock;
     try {
         readAhead_ = std::make_unique<ReadAhead>(setup, tree_);

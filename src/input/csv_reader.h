@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace tsl {
@@ -20,10 +21,13 @@ inline constexpr int maxColumns = 800;
 
 // When a read hands the cutting of lines and the conversion of readings to a
 // second thread: for regular files of at least this size, in blocks of this
-// many lines. The result is the same either way.
+// many lines. The thread converts as many of a line's fields as keeps it and
+// the reader equally busy, or a fixed number of them when one is given. The
+// result is the same either way.
 struct ReadAheadTuning {
     std::size_t fromFileSize = std::size_t{1} << 20;
     std::size_t linesPerBlock = 256;
+    std::optional<std::size_t> fieldsPerLine;
 };
 
 // Reads one logger file into the tree: its header into a new "fileLabels"

@@ -13,7 +13,8 @@ namespace tsl {
 // of the text. When the line comes prepared (split at the same delimiter),
 // the next field's start and the reading at q come from its tables instead
 // of a search of the text; where q is not at a prepared field, or runs past
-// the prepared ones, the text is read as it stands.
+// the prepared ones, the text is read as it stands. The text ends with a NUL
+// byte at end, as every line read does.
 class LineFields {
 public:
     LineFields(const char* line, const char* q, const char* end, char delimiter, const PreparedLine* prepared)
@@ -58,11 +59,20 @@ public:
     }
 
     // The reading at q (parseReading).
-    double reading() const { return prepared_ ? prepared_->readings[field_] : parseReading(q_, end_); }
+    double reading()
+    {
+        if (prepared_)
+            return prepared_->readings[field_];
+        return parseReadingBeforeNul(q_, readingEnd_);
+    }
 
     // Past the field just read: to the next field, or to the end of the text.
     void pastReading()
     {
+        // Between q and the end of a reading read here there is no
+        // delimiter when it cannot be part of one.
+        if (!prepared_ && !mayBeInReading(d_))
+            q_ = readingEnd_;
         if (!toNextField())
             q_ = end_;
     }
@@ -93,6 +103,7 @@ private:
     const char* line_;
     const char* q_;
     const char* end_;
+    const char* readingEnd_ = nullptr; // of the last reading read from the text
     char d_;
     const PreparedLine* prepared_ = nullptr;
     std::uint32_t field_ = 0;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <unistd.h>
 
@@ -23,7 +24,8 @@ constexpr std::size_t blockText = std::size_t{256} << 10;
 
 } // namespace
 
-ReadAhead::ReadAhead(const Setup& setup, DataTree& tree) : setup_(setup), delimiter_(setup.delimiter), tree_(tree)
+ReadAhead::ReadAhead(const Setup& setup, DataTree& tree)
+    : setup_(setup), delimiter_(setup.delimiter), fieldShare_(setup.fieldsPerLine), tree_(tree)
 {
     // Left uninitialised: memory that the lines do not reach costs nothing.
     rawSize_ = std::max(rawCapacity, 2 * (setup_.lineLimit + 2));
@@ -35,9 +37,19 @@ ReadAhead::ReadAhead(const Setup& setup, DataTree& tree) : setup_(setup), delimi
         block.fieldStarts = std::make_unique_for_overwrite<std::uint32_t[]>(fieldCapacity());
         block.readings = std::make_unique_for_overwrite<double[]>(fieldCapacity());
     }
+    offset_ = setup_.from;
     if (::lseek(setup_.descriptor, static_cast<off_t>(setup_.from), SEEK_SET) < 0)
         atEnd_ = true; // as a read that fails: no more lines
     thread_ = std::thread([this] { run(); });
+    if (!BlockArena::carvesChunks())
+        return;
+    // Without the memory thread the tree maps its own memory, as it does
+    // without a read.
+    try {
+        memoryThread_ = std::thread([this] { makeChunks(); });
+    } catch (const std::system_error&) {
+        return;
+    }
     tree_.setChunkSupplier(this);
 }
 
@@ -48,40 +60,72 @@ ReadAhead::~ReadAhead()
         stop_ = true;
     }
     consumed_.notify_all();
+    chunkWanted_.notify_all();
     if (thread_.joinable())
         thread_.join();
+    if (memoryThread_.joinable())
+        memoryThread_.join();
     tree_.setChunkSupplier(nullptr);
     tree_.adoptChunk(readyChunk_);
 }
 
-void ReadAhead::chunkSoonWanted()
+// Called on the reader's thread. Once the tree's growth per byte of the
+// file is known, a chunk is made only when the rest of the file is expected
+// to need it, by a margin: a chunk that the read ends without using would
+// only add to its peak memory.
+void ReadAhead::chunkSoonWanted(std::size_t carved, std::size_t left)
 {
+    const std::size_t offset = current_ ? current_->endOffset : setup_.from;
+    if (!growthKnown_) {
+        growthKnown_ = true;
+        firstCarved_ = carved;
+        firstOffset_ = offset;
+    } else if (offset > firstOffset_) {
+        const double perByte = static_cast<double>(carved - firstCarved_) / static_cast<double>(offset - firstOffset_);
+        const std::size_t rest = setup_.fileSize > offset ? setup_.fileSize - offset : 0;
+        constexpr std::size_t margin = BlockArena::chunkSize / 16;
+        if (perByte * static_cast<double>(rest) < static_cast<double>(left + margin))
+            return; // the arena maps its own if the estimate falls short
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        chunkWanted_ = true;
+        wantsChunk_ = true;
     }
-    consumed_.notify_one();
+    chunkWanted_.notify_one();
 }
 
+// A chunk that is being made is waited for rather than made twice: a
+// second one would be left over at the end of the read.
 void* ReadAhead::takeChunk()
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    wantsChunk_ = false; // too late to start one
+    chunkMade_.wait(lock, [this] { return !makingChunk_; });
     return std::exchange(readyChunk_, nullptr);
 }
 
-void ReadAhead::keepChunkReady()
+// The memory thread: a chunk each time the tree says it will want one. The
+// scheduler fits its work in between the other two threads' (or gives it a
+// core of its own), so that neither waits for the whole of it.
+void ReadAhead::makeChunks() noexcept
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (readyChunk_ || !chunkWanted_)
-            return;
-        chunkWanted_ = false;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            chunkWanted_.wait(lock, [this] { return stop_ || (wantsChunk_ && !readyChunk_); });
+            if (stop_)
+                return;
+            wantsChunk_ = false;
+            makingChunk_ = true;
+        }
+        void* chunk = BlockArena::readyChunk();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            readyChunk_ = chunk;
+            makingChunk_ = false;
+        }
+        chunkMade_.notify_all();
     }
-    if (!BlockArena::carvesChunks())
-        return;
-    void* chunk = BlockArena::readyChunk();
-    std::lock_guard<std::mutex> lock(mutex_);
-    readyChunk_ = chunk;
 }
 
 const PreparedLine* ReadAhead::next()
@@ -98,6 +142,9 @@ const PreparedLine* ReadAhead::next()
             current_ = nullptr;
         }
         std::unique_lock<std::mutex> lock(mutex_);
+        // The reader is ahead: it takes on more of each line from now on.
+        if (producedCount_ == taken_ && setup_.shareFields && fieldShare_ > 0)
+            --fieldShare_;
         filled_.wait(lock, [this] { return producedCount_ > taken_; });
         current_ = &blocks_[taken_ % blockCount];
         ++taken_;
@@ -116,30 +163,25 @@ const PreparedLine* ReadAhead::next()
 }
 
 // The helper thread: fills the blocks in turn, never more than blockCount
-// ahead of the reader, until the file ends or the reader goes, and while it
-// waits for a block to fill makes a chunk ready for the tree, when it is told
-// one will be wanted.
+// ahead of the reader, until the file ends or the reader goes.
 void ReadAhead::run() noexcept
 {
     for (std::size_t n = 0;;) {
-        bool blockFree;
+        std::size_t fieldsPerLine;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            consumed_.wait(lock, [&] {
-                return stop_ || n - consumedCount_ < blockCount || (chunkWanted_ && !readyChunk_);
-            });
+            if (n - consumedCount_ == blockCount) {
+                // Ahead of the reader: this thread takes on more of each line.
+                if (setup_.shareFields && fieldShare_ < setup_.fieldsPerLine)
+                    ++fieldShare_;
+                consumed_.wait(lock, [&] { return stop_ || n - consumedCount_ < blockCount; });
+            }
             if (stop_)
                 return;
-            blockFree = n - consumedCount_ < blockCount;
-        }
-        // Only a thread that is ahead makes chunks: one that is behind is
-        // better at its lines, and the tree clears its own pages then.
-        if (!blockFree) {
-            keepChunkReady();
-            continue;
+            fieldsPerLine = fieldShare_;
         }
         Block& block = blocks_[n % blockCount];
-        fillBlock(block);
+        fillBlock(block, fieldsPerLine);
         if (stop_)
             return;
         {
@@ -174,11 +216,12 @@ bool ReadAhead::refill()
     return rawEnd_ > rawBegin_;
 }
 
-void ReadAhead::fillBlock(Block& block)
+void ReadAhead::fillBlock(Block& block, std::size_t fieldsPerLine)
 {
     block.textUsed = 0;
     block.lines.clear();
     block.fieldsUsed = 0;
+    block.endOffset = offset_;
     block.last = false;
     // Room is checked before each line, so that nothing here allocates.
     while (block.lines.size() < setup_.linesPerBlock) {
@@ -191,7 +234,7 @@ void ReadAhead::fillBlock(Block& block)
         const char* data = raw_.get() + rawBegin_;
         const LineCut cut = cutLine(data, rawEnd_ - rawBegin_, setup_.lineLimit);
         if (block.textUsed + cut.taken() + 1 > block.textSize ||
-            block.fieldsUsed + setup_.fieldsPerLine > fieldCapacity())
+            block.fieldsUsed + fieldsPerLine > fieldCapacity())
             return; // the block is full
         char* line = block.text.get() + block.textUsed;
         LineRecord record{};
@@ -199,13 +242,15 @@ void ReadAhead::fillBlock(Block& block)
         record.length = static_cast<std::uint32_t>(copyLine(data, cut, line));
         record.firstField = static_cast<std::uint32_t>(block.fieldsUsed);
         rawBegin_ += cut.consumed;
+        offset_ += cut.consumed;
+        block.endOffset = offset_;
         block.textUsed += cut.taken() + 1;
-        prepare(block, record, line);
+        prepare(block, record, line, fieldsPerLine);
         block.lines.push_back(record);
     }
 }
 
-void ReadAhead::prepare(Block& block, LineRecord& record, const char* line)
+void ReadAhead::prepare(Block& block, LineRecord& record, const char* line, std::size_t fieldsPerLine)
 {
     const std::string_view text(line, record.length);
     record.passedOver = isPassedOverLine(text);
@@ -217,15 +262,13 @@ void ReadAhead::prepare(Block& block, LineRecord& record, const char* line)
         return;
     record.delimiter = delimiter_;
     const char d = delimiter_;
-    // A number holds no ',' or ';': the next one is searched from where the
-    // number ended. A TAB can be white space before a number.
-    const bool searchFromNumberEnd = d != '\t';
+    const bool searchFromNumberEnd = !mayBeInReading(d);
     std::uint32_t* starts = block.fieldStarts.get() + block.fieldsUsed;
     double* readings = block.readings.get() + block.fieldsUsed;
     const char* end = line + record.length;
     const char* field = line;
     for (;;) {
-        if (record.fieldCount == setup_.fieldsPerLine) {
+        if (record.fieldCount == fieldsPerLine) {
             block.fieldsUsed += record.fieldCount;
             return;
         }

@@ -49,18 +49,25 @@ struct PreparedLine {
 // uses the prepared parts as shortcuts. The thread reads at most a few blocks
 // ahead and ends with this object, wherever the read stops.
 //
-// When it is ahead of the reader it also makes a chunk of memory ready for
-// the tree, so that the kernel's work of finding and clearing the pages of
-// new rows is done on its time (see ChunkSupplier).
+// The thread shares the work of a line with the reader: it prepares fewer of
+// a line's fields while the reader waits for its blocks, and more while it
+// waits for the reader, so that neither waits long for the other. A third
+// thread makes memory ready for the tree, so that the kernel's work of
+// finding and clearing the pages of new rows is not done on the reader's
+// time (see ChunkSupplier).
 class ReadAhead : private ChunkSupplier {
 public:
     struct Setup {
         int descriptor = -1;  // read from `from` on; its offset moves as the file is read
         std::size_t from = 0;
+        std::size_t fileSize = 0; // as the read began
         std::size_t lineLimit = 0;
         char delimiter = ',';
         // Fields prepared per line at most.
         std::size_t fieldsPerLine = 0;
+        // Whether the fields prepared per line follow the balance of work
+        // between the threads; if not, every line gets fieldsPerLine.
+        bool shareFields = true;
         std::size_t linesPerBlock = 256;
     };
 
@@ -97,17 +104,19 @@ private:
         std::unique_ptr<std::uint32_t[]> fieldStarts;
         std::unique_ptr<double[]> readings;
         std::size_t fieldsUsed = 0;
+        // The file's offset after the block's last line.
+        std::size_t endOffset = 0;
         bool last = false;
     };
     static constexpr std::size_t blockCount = 3;
 
-    void chunkSoonWanted() override;
+    void chunkSoonWanted(std::size_t carved, std::size_t left) override;
     void* takeChunk() override;
     void run() noexcept;
-    void keepChunkReady();
-    void fillBlock(Block& block);
+    void makeChunks() noexcept;
+    void fillBlock(Block& block, std::size_t fieldsPerLine);
     bool refill();
-    void prepare(Block& block, LineRecord& record, const char* line);
+    void prepare(Block& block, LineRecord& record, const char* line, std::size_t fieldsPerLine);
     std::size_t fieldCapacity() const { return setup_.linesPerBlock * setup_.fieldsPerLine; }
 
     const Setup setup_;
@@ -116,6 +125,7 @@ private:
     std::size_t rawSize_ = 0;
     std::size_t rawBegin_ = 0;
     std::size_t rawEnd_ = 0;
+    std::size_t offset_ = 0; // of rawBegin_ in the file
     bool atEnd_ = false;
     char delimiter_;
 
@@ -125,12 +135,17 @@ private:
     std::condition_variable consumed_;
     std::size_t producedCount_ = 0; // blocks filled
     std::size_t consumedCount_ = 0; // blocks the reader is done with
+    // Fields the thread prepares per line, for the blocks it fills next.
+    std::size_t fieldShare_ = 0;
     std::atomic<bool> stop_ = false;
 
-    // Ready for the tree: one chunk at a time, made by the thread when the
-    // tree's arena says it will want one.
+    // Ready for the tree: one chunk at a time, made by the memory thread
+    // when the tree's arena says it will want one.
+    std::condition_variable chunkWanted_;
+    std::condition_variable chunkMade_;
     void* readyChunk_ = nullptr;
-    bool chunkWanted_ = false;
+    bool wantsChunk_ = false;
+    bool makingChunk_ = false;
     DataTree& tree_;
 
     // The reader's side, written at every line: away from what the thread
@@ -139,8 +154,14 @@ private:
     const Block* current_ = nullptr;
     std::size_t index_ = 0;
     PreparedLine line_;
+    // Where the tree's arena had carved how much at its first call, once
+    // it made one: the tree's growth per byte of the file since then.
+    std::size_t firstCarved_ = 0;
+    std::size_t firstOffset_ = 0;
+    bool growthKnown_ = false;
 
     std::thread thread_;
+    std::thread memoryThread_;
 };
 
 } // namespace tsl

@@ -12,10 +12,13 @@ namespace tsl {
 class ChunkSupplier {
 public:
     // The arena's chunk is three quarters used: a ready chunk will be taken
-    // soon. A supplier makes a chunk only then, so that a read which makes
-    // no more rows leaves none unused.
-    virtual void chunkSoonWanted() = 0;
-    // A chunk from BlockArena::readyChunk, or null when none is ready.
+    // soon, if the arena is to carve more than the `left` bytes its chunk
+    // still has. A supplier makes a chunk only then, so that a read which
+    // makes no more rows leaves none unused. `carved` is every byte the
+    // arena has carved from its chunks so far.
+    virtual void chunkSoonWanted(std::size_t carved, std::size_t left) = 0;
+    // A chunk from BlockArena::readyChunk (the one being made, once it is
+    // made), or null when there is none.
     virtual void* takeChunk() = 0;
 
 protected:
@@ -66,12 +69,14 @@ private:
     void newChunk();
 
     static void* mapChunk() noexcept;
+    static void populate(void* chunk) noexcept;
 
     std::vector<void*> chunks_;
     std::vector<void*> spare_;
     ChunkSupplier* supplier_ = nullptr;
     char* next_ = nullptr;
     std::size_t left_ = 0;
+    std::size_t carved_ = 0;
     bool supplierTold_ = false;
     std::unordered_map<std::size_t, FreeBlock*> freeBySize_;
 };

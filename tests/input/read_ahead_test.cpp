@@ -61,8 +61,18 @@ void expectSame(const Outcome& a, const Outcome& b, const std::string& what)
     EXPECT_EQ(a.format, b.format) << what;
 }
 
-const ReadAheadTuning oneThread{SIZE_MAX, 512};
-const ReadAheadTuning blocksOf[] = {{0, 1}, {0, 3}, {0, 512}};
+const ReadAheadTuning oneThread{SIZE_MAX, 512, {}};
+// Blocks of a few sizes with the fields shared as the threads go, and each
+// number of fields a line can get when the thread prepares only its first
+// ones (the date's, some readings, none).
+const ReadAheadTuning tunings[] = {{0, 1, {}}, {0, 3, {}}, {0, 512, {}}, {0, 5, 0}, {0, 5, 1},
+                                   {0, 5, 2},  {0, 5, 3},  {0, 5, 4},   {0, 5, 6}};
+
+std::string describe(const ReadAheadTuning& tuning)
+{
+    return "blocks of " + std::to_string(tuning.linesPerBlock) +
+           (tuning.fieldsPerLine ? ", " + std::to_string(*tuning.fieldsPerLine) + " fields a line" : "");
+}
 
 // A logger's day of minutes in MM/DD/YYYY: readings of every shape the
 // reader meets, and the lines it passes over or reads in part.
@@ -71,7 +81,7 @@ std::string messyLogger(unsigned seed, char d = ',', bool badHours = false)
     std::mt19937 random(seed);
     std::string out = std::string("Date") + d + "Time" + d + "T1" + d + "T2" + d + "T3" + d + "T4\r\n";
     const char* odd[] = {"", "OFF", "\"7\"", " -3.5", "1e3", "+.5", "2.", "-0", "1e-400", "12345678901234567890",
-                         "\t4"};
+                         "\t4", " ", " \t 5"};
     for (int minute = 0; minute < 24 * 60; minute += 1 + static_cast<int>(random() % 3)) {
         char stamp[40];
         std::snprintf(stamp, sizeof stamp, "03/%02d/2025%c%02d:%02d:%02d", 1 + minute / 720, d, minute / 60 % 12,
@@ -176,9 +186,8 @@ TEST(ReadAhead, SameLogAndDataAsOneThread)
     };
     for (const Case& k : cases) {
         const Outcome expected = readAll(dir, k.files, k.setup, oneThread);
-        for (const ReadAheadTuning& tuning : blocksOf)
-            expectSame(readAll(dir, k.files, k.setup, tuning), expected,
-                       k.name + ", blocks of " + std::to_string(tuning.linesPerBlock));
+        for (const ReadAheadTuning& tuning : tunings)
+            expectSame(readAll(dir, k.files, k.setup, tuning), expected, k.name + ", " + describe(tuning));
     }
 }
 
@@ -191,6 +200,6 @@ TEST(ReadAhead, StopsAtTheSameLine)
     for (int stopAt : {1, 2, 100, 517, 1000}) { // the last one in the second file
         const Outcome expected = readAll(dir, files, setup, oneThread, stopAt);
         ASSERT_TRUE(std::count(expected.results.begin(), expected.results.end(), ReadResult::Stopped) == 1);
-        expectSame(readAll(dir, files, setup, {0, 7}, stopAt), expected, "stop at " + std::to_string(stopAt));
+        expectSame(readAll(dir, files, setup, {0, 7, {}}, stopAt), expected, "stop at " + std::to_string(stopAt));
     }
 }
