@@ -38,9 +38,7 @@ double convert(const char* begin, const char* end)
 
 namespace {
 
-// Powers of ten that a double holds exactly.
-constexpr double exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+using cell_number_detail::exactPowers;
 
 // Reads the run of digits at q into mantissa (times ten per digit) and
 // returns where it ends.
@@ -132,25 +130,9 @@ double parseReading(const char* text, const char* end)
     return parseNumber<true>(text, end, stop);
 }
 
-double parseReadingBeforeNul(const char* text, const char*& stop)
+double cell_number_detail::parseAnyReadingBeforeNul(const char* text, const char*& stop)
 {
-    // Most readings are a few digits with a point and some decimals: at most
-    // 15 digits make a mantissa below 2^53, and that over an exact power of
-    // ten is the correctly rounded value, as parseNumber would find it.
-    const char* p = text;
-    const bool negative = *p == '-';
-    p += negative;
-    std::uint64_t mantissa = 0;
-    const char* q = readDigits<false>(p, nullptr, mantissa);
-    const char* r = q;
-    if (*q == '.')
-        r = readDigits<false>(q + 1, nullptr, mantissa);
-    const std::ptrdiff_t decimals = r > q ? r - q - 1 : 0;
-    if (q == p || (q - p) + decimals > 15 || *r == 'e' || *r == 'E')
-        return parseNumber<false>(text, nullptr, stop);
-    stop = r;
-    const double value = static_cast<double>(mantissa) / exactPowers[decimals];
-    return negative ? -value : value;
+    return parseNumber<false>(text, nullptr, stop);
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])

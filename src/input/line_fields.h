@@ -51,7 +51,8 @@ public:
                 return false;
             prepared_ = nullptr;
         }
-        const void* found = std::memchr(q_, d_, static_cast<std::size_t>(end_ - q_));
+        // Most often a reading ends at the delimiter.
+        const void* found = q_ < end_ && *q_ == d_ ? q_ : std::memchr(q_, d_, static_cast<std::size_t>(end_ - q_));
         if (!found)
             return false;
         q_ = static_cast<const char*>(found) + 1;

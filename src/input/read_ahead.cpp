@@ -237,7 +237,7 @@ void ReadAhead::fillBlock(Block& block, std::size_t fieldsPerLine)
             block.fieldsUsed + fieldsPerLine > fieldCapacity())
             return; // the block is full
         char* line = block.text.get() + block.textUsed;
-        LineRecord record{};
+        LineRecord& record = block.lines.emplace_back();
         record.textOffset = static_cast<std::uint32_t>(block.textUsed);
         record.length = static_cast<std::uint32_t>(copyLine(data, cut, line));
         record.firstField = static_cast<std::uint32_t>(block.fieldsUsed);
@@ -246,7 +246,6 @@ void ReadAhead::fillBlock(Block& block, std::size_t fieldsPerLine)
         block.endOffset = offset_;
         block.textUsed += cut.taken() + 1;
         prepare(block, record, line, fieldsPerLine);
-        block.lines.push_back(record);
     }
 }
 
