@@ -428,7 +428,7 @@ LineOutcome DataFileReader::processLine()
 const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& emptyFirstField, bool& failed)
 {
     const char* line = line_;
-    if (const char* readings = parseDateTime(context_, line, fields, &emptyFirstField))
+    if (const char* readings = parseDateTime(context_, std::string_view(line, length_), fields, &emptyFirstField))
         return readings;
 
     const DateFormatId selected = context_.settings().dateFormat;
@@ -437,7 +437,7 @@ const char* DataFileReader::parseWithFormatSearch(DateTimeFields& fields, bool& 
         if (i == selected)
             continue;
         context_.setDateFormat(i);
-        if (const char* readings = parseDateTime(context_, line, fields, &emptyFirstField)) {
+        if (const char* readings = parseDateTime(context_, std::string_view(line, length_), fields, &emptyFirstField)) {
             const std::string note = "NOTE- find matching time format in format # " +
                                      std::to_string(context_.settings().dateFormat + 1);
             log_.append(cappedLogText(note, 50));

@@ -151,7 +151,7 @@ void DataPlacement::indexHour(DataNode* hour)
             continue;
         if (const DataAttribute* key = DataTree::findAttribute(row, "timestamp")) {
             // the first row of a key wins
-            hourRows_.emplace(std::string(key->value()), row);
+            hourRows_.add(key->value(), row);
             if (order_ == RowOrder::Time)
                 hourRowsInTime_.emplace(std::string(key->value()), row);
         }
@@ -169,15 +169,14 @@ DataNode* DataPlacement::datalineFor(const DateTimeFields& fields)
 
     char key[32];
     rowKey(fields.minute, fields.second, key);
-    auto found = hourRows_.find(key);
-    if (found != hourRows_.end())
-        return found->second;
+    if (DataNode* found = hourRows_.find(key))
+        return found;
     DataNode* row = order_ == RowOrder::Time ? makeRowInTime(hour, key) : tree_->copySubtree(hour, template_);
     if (!row)
         return nullptr;
     tree_->setName(row, "dataline");
     nameRow(row, key);
-    hourRows_.emplace(key, row);
+    hourRows_.add(key, row);
     return row;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/hour_rows.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -42,7 +44,7 @@ private:
     DataNode* nodes_[Levels] = {};
     int keys_[Levels] = {};
     bool valid_[Levels] = {};
-    std::unordered_map<std::string, DataNode*> hourRows_;
+    HourRows hourRows_;
     // The same rows in the order of their keys, kept only when rows are
     // placed in time.
     std::map<std::string, DataNode*, std::less<>> hourRowsInTime_;

@@ -340,8 +340,14 @@ bool inRange(CommandContext& context, const DateTimeFields& fields)
 
 const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields, bool* emptyFirstField)
 {
+    return parseDateTime(context, std::string_view(line), fields, emptyFirstField);
+}
+
+const char* parseDateTime(CommandContext& context, std::string_view text, DateTimeFields& fields,
+                          bool* emptyFirstField)
+{
     bool passedOver = false;
-    const std::string_view text(line);
+    const char* line = text.data();
     const DateFormatId format = context.dateFormat();
     const char delimiter = lineDelimiter(text);
 

@@ -68,6 +68,10 @@ struct DateTimeFields {
 // column to the left; emptyFirstField, when given, tells whether that happened.
 const char* parseDateTime(CommandContext& context, const char* line, DateTimeFields& fields,
                           bool* emptyFirstField = nullptr);
+// The same for a line whose length is known: line.data() is NUL-terminated
+// and line holds the characters before that NUL.
+const char* parseDateTime(CommandContext& context, std::string_view line, DateTimeFields& fields,
+                          bool* emptyFirstField = nullptr);
 
 // "Thursday, January 01, 2015": the local date of a time with English names
 // whatever the locale. Throws LocalTimeError when the time cannot be converted.
