@@ -2,6 +2,7 @@
 
 #include "tree/data_tree.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ public:
 
 private:
     void resolve();
+    void fetchNextRowAhead();
 
     std::vector<std::optional<std::string>> columnValues_;
     std::vector<DataNode*> labels_;
@@ -48,6 +50,9 @@ private:
     // The place of each column's cell in such a row, -1 for none.
     std::vector<int> cellOfColumn_;
     DataTree::PackedCells packedCells_;
+    // Where the last row bound lay, and how far after the one before.
+    std::uintptr_t lastRow_ = 0;
+    std::uintptr_t rowStep_ = 0;
 };
 
 } // namespace tsl
