@@ -14,7 +14,7 @@ namespace tsl {
 // true until the next file is set.
 class BlockWriter {
 public:
-    static constexpr std::size_t blockSize = std::size_t{1} << 20;
+    static constexpr std::size_t blockSize = std::size_t{256} << 10;
 
     explicit BlockWriter(std::FILE* file = nullptr);
     BlockWriter(const BlockWriter&) = delete;
