@@ -34,48 +34,33 @@ double convert(const char* begin, const char* end)
     return value;
 }
 
+using cell_number_detail::exactPowers;
+using cell_number_detail::readDigitsBeforeNul;
+
 } // namespace
 
-namespace {
-
-using cell_number_detail::exactPowers;
-
-// Reads the run of digits at q into mantissa (times ten per digit) and
-// returns where it ends.
-template <bool Bounded>
-const char* readDigits(const char* q, const char* end, std::uint64_t& mantissa)
+// Every form the inline path leaves: white space, '+', a point without digits
+// before it, exponents, long mantissas.
+double cell_number_detail::parseAnyReadingBeforeNul(const char* text, const char*& stop)
 {
-    std::uint64_t m = mantissa;
-    for (unsigned digit; (!Bounded || q < end) && (digit = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q)
-        m = m * 10 + digit;
-    mantissa = m;
-    return q;
-}
-
-// The reading at text, up to end when Bounded, else up to the first byte
-// that cannot belong to it (a NUL byte ends every text read so).
-template <bool Bounded>
-double parseNumber(const char* text, const char* end, const char*& stop)
-{
-    auto before = [end](const char* p) { return !Bounded || p < end; };
     const char* p = text;
-    while (before(p) && isCSpace(*p))
+    while (isCSpace(*p))
         ++p;
     bool negative = false;
-    if (before(p) && (*p == '+' || *p == '-'))
+    if (*p == '+' || *p == '-')
         negative = *p++ == '-';
 
     // The digits are gathered on the way: up to 19 of them fit the mantissa.
     const char* number = p;
     std::uint64_t mantissa = 0;
-    const char* q = readDigits<Bounded>(p, end, mantissa);
+    const char* q = readDigitsBeforeNul(p, mantissa);
     std::ptrdiff_t digitCount = q - number;
     bool digits = digitCount > 0;
     int scale = 0; // the power of ten of the mantissa's last digit
-    if (before(q) && *q == '.') {
+    if (*q == '.') {
         const char* fraction = q + 1;
         std::uint64_t withFraction = mantissa;
-        const char* r = readDigits<Bounded>(fraction, end, withFraction);
+        const char* r = readDigitsBeforeNul(fraction, withFraction);
         if (digits || r > fraction) {
             digits = true;
             mantissa = withFraction;
@@ -88,14 +73,14 @@ double parseNumber(const char* text, const char* end, const char*& stop)
         stop = text;
         return 0.0;
     }
-    if (before(q) && (*q == 'e' || *q == 'E')) {
+    if (*q == 'e' || *q == 'E') {
         const char* r = q + 1;
         bool negativeExponent = false;
-        if (before(r) && (*r == '+' || *r == '-'))
+        if (*r == '+' || *r == '-')
             negativeExponent = *r++ == '-';
         const char* exponentDigits = r;
         int exponent = 0;
-        for (; before(r) && isDigit(*r); ++r)
+        for (; isDigit(*r); ++r)
             if (exponent < 10000)
                 exponent = exponent * 10 + (*r - '0');
         if (r > exponentDigits) {
@@ -115,24 +100,6 @@ double parseNumber(const char* text, const char* end, const char*& stop)
         value = convert(number, q);
     }
     return negative ? -value : value;
-}
-
-} // namespace
-
-double parseReading(const char* text, const char* end, const char*& stop)
-{
-    return parseNumber<true>(text, end, stop);
-}
-
-double parseReading(const char* text, const char* end)
-{
-    const char* stop;
-    return parseNumber<true>(text, end, stop);
-}
-
-double cell_number_detail::parseAnyReadingBeforeNul(const char* text, const char*& stop)
-{
-    return parseNumber<false>(text, nullptr, stop);
 }
 
 std::size_t formatCell(float value, char (&out)[cellTextCapacity])

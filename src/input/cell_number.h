@@ -5,19 +5,17 @@
 
 namespace tsl {
 
-// The reading at text: leading white space is skipped, then the longest
-// prefix of the form [sign] digits [. digits] [e [sign] digits] is taken
-// (".5" and "5." included); 0 when there is none. Never reads "inf", "nan"
-// or hexadecimal. The value is the C library's conversion of that prefix;
-// readings stored with two decimals are then held in single precision.
-double parseReading(const char* text, const char* end);
-// The same, telling where the number ended (text when there was none).
-double parseReading(const char* text, const char* end, const char*& stop);
-// The same for a text whose end is a NUL byte, as every line read is.
-// Inline: the reader takes every reading of a file through it.
+// The reading at text, a text that ends at a NUL byte as every line read
+// does: leading white space is skipped, then the longest prefix of the form
+// [sign] digits [. digits] [e [sign] digits] is taken (".5" and "5."
+// included); 0 when there is none. Never reads "inf", "nan" or hexadecimal.
+// The value is the C library's conversion of that prefix; readings stored
+// with two decimals are then held in single precision. stop tells where the
+// number ended (text when there was none). Inline: the reader takes every
+// reading of a file through it.
 inline double parseReadingBeforeNul(const char* text, const char*& stop);
 
-// Whether c can be part of a reading as parseReading takes it, the white
+// Whether c can be part of a reading as parseReadingBeforeNul takes it, the white
 // space before it included: a search for a delimiter that cannot be may
 // start where the reading ended.
 constexpr bool mayBeInReading(char c)

@@ -59,7 +59,7 @@ public:
         return true;
     }
 
-    // The reading at q (parseReading).
+    // The reading at q (parseReadingBeforeNul).
     double reading()
     {
         if (prepared_)

@@ -30,7 +30,7 @@ struct PreparedLine {
     // '\0' when no fields were prepared.
     char delimiter = '\0';
     // Field k starts at text + fieldStarts[k]: the first at 0, each other
-    // just past a delimiter; readings[k] is parseReading from there.
+    // just past a delimiter; readings[k] is parseReadingBeforeNul from there.
     const std::uint32_t* fieldStarts = nullptr;
     const double* readings = nullptr;
     std::uint32_t fieldCount = 0;

@@ -19,7 +19,11 @@ using namespace tsl;
 namespace {
 
 // As the reader holds readings stored with two decimals.
-float parse(const std::string& text) { return static_cast<float>(parseReading(text.data(), text.data() + text.size())); }
+float parse(const std::string& text)
+{
+    const char* stop;
+    return static_cast<float>(parseReadingBeforeNul(text.c_str(), stop));
+}
 
 } // namespace
 
@@ -38,9 +42,7 @@ TEST(ParseReading, TheLongestDecimalPrefixOrZero)
     EXPECT_TRUE(std::signbit(parse("-0")));
     EXPECT_TRUE(std::isinf(parse("1e39")));
     EXPECT_TRUE(std::isinf(parse("-1e400")));
-    const std::string digits = "12345";
-    EXPECT_FLOAT_EQ(parseReading(digits.data(), digits.data() + 2), 12.0f); // stays inside its range
-    EXPECT_EQ(parseReading(digits.data(), digits.data()), 0.0f);
+    EXPECT_FLOAT_EQ(parse(std::string("12\0" "345", 5)), 12.0f); // ends at a NUL byte
     // Exactly the C library's double, on both sides of where a mantissa and
     // a power of ten stop being exact doubles (19 digits, 2^53, 10^22).
     std::vector<std::string> texts = {"9007199254740992", "9007199254740993", "9007199254740993e-3",
@@ -59,16 +61,16 @@ TEST(ParseReading, TheLongestDecimalPrefixOrZero)
     }
     for (const std::string& text : texts) {
         const char* stop = nullptr;
-        const double value = parseReading(text.data(), text.data() + text.size(), stop);
+        const double value = parseReadingBeforeNul(text.c_str(), stop);
         ASSERT_EQ(value, std::strtod(text.c_str(), nullptr)) << text;
         ASSERT_EQ(stop, text.data() + text.size()) << text;
     }
 }
 
-// A line's text ends at a NUL byte: the same reading and the same end as
-// within a range, on both sides of its short cut for plain decimals (15
+// The short cut for plain decimals gives the same reading and the same end
+// as the full reading of every form, on both sides of where it stops (15
 // digits, a sign, a point without digits on either side, an exponent).
-TEST(ParseReading, BeforeNulAsWithinRange)
+TEST(ParseReading, PlainDecimalsAsEveryForm)
 {
     std::vector<std::string> texts = {
         "21.5,3", "-3.25\n", "-0", "-0.00", "0", "5.", ".5", "-.25x", "-", ".", "", "e5", "12e", "12.5e2,",
@@ -81,13 +83,13 @@ TEST(ParseReading, BeforeNulAsWithinRange)
     for (int i = 0; i < 20000; ++i)
         texts.push_back(std::to_string(values(random)).substr(0, 3 + i % 14) + (i % 3 ? "," : ""));
     for (const std::string& text : texts) {
-        const char* within = nullptr;
-        const char* beforeNul = nullptr;
-        const double expected = parseReading(text.data(), text.data() + text.size(), within);
-        const double value = parseReadingBeforeNul(text.c_str(), beforeNul);
+        const char* anyEnd = nullptr;
+        const char* plainEnd = nullptr;
+        const double expected = cell_number_detail::parseAnyReadingBeforeNul(text.c_str(), anyEnd);
+        const double value = parseReadingBeforeNul(text.c_str(), plainEnd);
         ASSERT_EQ(value, expected) << text;
         ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
-        ASSERT_EQ(beforeNul, within) << text;
+        ASSERT_EQ(plainEnd, anyEnd) << text;
     }
 }
 
